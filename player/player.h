@@ -1,0 +1,90 @@
+/*
+ * The stand-in player: plays the media player's part for the tests and the
+ * demo.  A real top-level main window whose procedure answers the player's
+ * queries and requests from the state below, acts on the player commands,
+ * records every command and keystroke that reaches it, writes its playlist
+ * as "winamp.m3u" beside its executable, and loads a gen_*.dll from a
+ * Plugins folder the way the player does.
+ *
+ * One player per process; everything runs on the thread that created it.
+ */
+#ifndef KESTRUNE_PLAYER_H
+#define KESTRUNE_PLAYER_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+/* The plug-in record as the player sees it: seven pointer-sized fields. */
+struct PlayerPluginRecord {
+    int Version;
+    const char *Description;
+    int (*Init)(void);
+    void (*Config)(void);
+    void (*Quit)(void);
+    HWND HostMainWindow;
+    HINSTANCE ModuleInstance;
+};
+
+struct PlayerEntry {
+    std::string File;
+    std::string Title;
+    bool NoTitle = false; /* GetPlaylistTitle answers 0 for this entry */
+};
+
+/* One message that reached the player's own window procedure. */
+struct PlayerMessage {
+    UINT Message;
+    WPARAM WParam;
+    LPARAM LParam;
+};
+
+struct PlayerState {
+    std::vector<PlayerEntry> Playlist;
+    int Position = 0;       /* GetListPosition; GetPlaylistFile answers 0 outside the list */
+    int Status = 0;         /* GetPlayStatus: 1 playing, 3 paused, 0 stopped */
+    int OutputMs = -1;      /* GetOutputTime 0 */
+    int LengthSeconds = 0;  /* GetOutputTime 1 */
+    /* Every WM_COMMAND, WM_KEYDOWN and WM_KEYUP that reached the player's own procedure, in order. */
+    std::vector<PlayerMessage> Received;
+    /* Every WM_USER request, in order (wParam and the code in lParam). */
+    std::vector<PlayerMessage> Requests;
+    std::vector<int> Jumps;  /* positions of JumpToTime requests */
+    int PlaylistWrites = 0;  /* WritePlaylist requests answered */
+};
+
+/* The player's state; tests set it and read its records. */
+PlayerState &Player();
+
+/* Creates and shows the player's main window (class "KestrunePlayer"). */
+HWND PlayerCreateWindow(void);
+HWND PlayerWindow(void);
+void PlayerDestroyWindow(void);
+
+/* The player's own window procedure, the one a plug-in's hook passes on to. */
+LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+/* Full path of "winamp.m3u" beside the player's executable. */
+std::string PlayerPlaylistPath(void);
+/* Writes the playlist there as the player does for WritePlaylist. */
+void PlayerWritePlaylist(void);
+
+/*
+ * Loading in the player's steps, split so that a test can observe the
+ * module between loading and init:
+ *  PlayerLoadPlugin: finds the first gen_*.dll in the folder and loads it;
+ *  PlayerStartPlugin: asks for the record, writes the main window and the
+ *    module handle into it, calls Init and returns its result;
+ *  PlayerStopPlugin: calls Quit and unloads the DLL.
+ */
+HMODULE PlayerLoadPlugin(const std::string &pluginsFolder);
+int PlayerStartPlugin(void);
+void PlayerStopPlugin(void);
+PlayerPluginRecord *PlayerRecord(void);
+HMODULE PlayerPluginModule(void);
+
+/* Dispatches every queued message of the thread, then returns. */
+void PlayerPump(void);
+
+#endif

@@ -1,0 +1,190 @@
+/*
+ * The one shared header of gen_Kestrune.dll: the module-level records and
+ * the functions by which the plug-in's parts call each other.
+ *
+ * Everything here runs on the player's user-interface thread, so nothing is
+ * locked.  All records are static and zero when the DLL is loaded.
+ */
+#ifndef KESTRUNE_H
+#define KESTRUNE_H
+
+#include <windows.h>
+
+#include "res/resource.h"
+
+/* Path fields hold at most 259 characters and a terminator. */
+enum { PATH_SIZE = MAX_PATH, FAVORITES_SIZE = 1040, TAG_TEXT_SIZE = 31, TAG_BLOCK_SIZE = 128 };
+
+/* ---- plugin/: record, life cycle, hook ---------------------------------- */
+
+/*
+ * The record the player reads and writes in place.  Seven 32-bit fields on
+ * the player's platform; the player fills the last two before Init.
+ */
+struct PluginRecordFields {
+    int Version;
+    const char *Description;
+    int (*Init)(void);
+    void (*Config)(void);
+    void (*Quit)(void);
+    HWND HostMainWindow;
+    HINSTANCE ModuleInstance;
+};
+#ifndef _WIN64
+static_assert(sizeof(PluginRecordFields) == 28, "the player reads a 28-byte record");
+#endif
+
+extern PluginRecordFields PluginRecord;
+/* The module handle the DLL entry point received. */
+extern HINSTANCE ModuleHandle;
+/* Full path of plugin.ini beside the DLL; empty until init. */
+extern char SettingsPath[PATH_SIZE];
+/* The player's own main-window procedure that MainWindowHook passes on to. */
+extern WNDPROC PreviousMainWindowProc;
+/* Identifier of the one-second poll timer; 0 when it did not start. */
+extern UINT_PTR PollTimerId;
+
+int PluginInit(void);
+void PluginConfig(void);
+void PluginQuit(void);
+
+/*
+ * Computes the full path of "plugin.ini" beside the module named by
+ * moduleFileName into path (PATH_SIZE bytes).
+ */
+void MakeSettingsPath(const char *moduleFileName, char *path);
+
+/* Shows the system's text for a failed call; see plugin/report.cpp. */
+void ReportSystemError(HWND owner, DWORD code, const char *source, unsigned line);
+
+LRESULT CALLBACK MainWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+/* Puts MainWindowHook in place of the player's procedure (init). */
+void InstallMainWindowHook(void);
+/* Gives the player's window its own procedure back (quit). */
+void RemoveMainWindowHook(void);
+
+/* ---- settings/ ----------------------------------------------------------- */
+
+struct MarqueeLineStyle {
+    LOGFONTA Font;
+    COLORREF Foreground;
+    int Display;
+};
+
+struct SettingsRecord {
+    char SignatureFileName[PATH_SIZE];
+    int UseSignature;
+    int RecordSignatureFileName;
+    int RecordSignatureTitle;
+    char LogFileName[PATH_SIZE];
+    int UseLog;
+    int RecordLogFileName;
+    int RecordLogTitle;
+    char M3UFileName[PATH_SIZE];
+    int UseM3U;
+    char SnapShotDirectory[PATH_SIZE];
+    int UseNowPlaying;
+    int AutoClipboardCopyFileName;
+    int AutoClipboardCopyTitle;
+    int AlwaysConfigureOnLaunch;
+    int Zelt_Mode;
+    COLORREF MarqueeBackground;
+    char FavoritesDirectory[FAVORITES_SIZE];
+    MarqueeLineStyle Title;
+    MarqueeLineStyle Artist;
+    MarqueeLineStyle Album;
+    MarqueeLineStyle Time;
+};
+
+extern SettingsRecord Settings;
+
+/* Fills Settings from SettingsPath; missing keys take their defaults. */
+void LoadSettings(void);
+/* Writes every key to SettingsPath; nothing when the path is empty. */
+void SaveSettings(void);
+/*
+ * Parses up to 13 ':'-separated decimal numbers of a font description into
+ * font, field by field, stopping at the first malformed place.
+ */
+void ParseFontDescription(const char *text, LOGFONTA *font);
+
+/* ---- host/: the player's messages ---------------------------------------- */
+
+int GetPlayStatus(void);
+int GetOutputTime(int mode);
+void JumpToTime(int milliseconds);
+void WritePlaylist(void);
+int GetListLength(void);
+int GetListPosition(void);
+/* Pointers owned by the player: copy at once, never keep. 0 when none. */
+const char *GetPlaylistFile(int index);
+const char *GetPlaylistTitle(int index);
+/* Sends a player command (WM_COMMAND, lParam 0); the result is ignored. */
+void SendPlayerCommand(int command);
+/*
+ * The player's "winamp.m3u" beside its executable, into path (PATH_SIZE
+ * bytes).  False when the executable's name has no backslash or the result
+ * would not fit.
+ */
+bool GetPlayerPlaylistPath(char *path);
+
+/* ---- watch/: poller, tag reader, writers --------------------------------- */
+
+struct Id3v1Tag {
+    unsigned char Block[TAG_BLOCK_SIZE];
+    char Title[TAG_TEXT_SIZE];
+    char Artist[TAG_TEXT_SIZE];
+    char Album[TAG_TEXT_SIZE];
+    char Comment[TAG_TEXT_SIZE];
+};
+
+struct NowPlayingRecord {
+    char FileName[PATH_SIZE];
+    char Title[PATH_SIZE];
+    int ListPosition;
+    int ListLength;
+    int PlayLengthSeconds;
+    Id3v1Tag Tag;
+};
+
+extern NowPlayingRecord NowPlaying;
+
+/*
+ * The one text buffer shared by the poller's log text and the lyrics
+ * lookup's address; both run on the player's thread, never at once.
+ */
+enum { SHARED_TEXT_SIZE = 1024 };
+extern char SharedText[SHARED_TEXT_SIZE];
+
+void ReadId3v1Tag(HANDLE file, Id3v1Tag *tag);
+void CALLBACK PollHost(HWND window, UINT message, UINT_PTR timerId, DWORD tickTime);
+void WriteSignatureFile(void);
+void EmptySignatureFile(void);
+void AppendLogEntry(const char *text);
+void CopyTextToClipboard(const char *text);
+
+/* ---- playlist/: master playlist and snapshots ---------------------------- */
+
+void AddCurrentTrack(void);
+void TakeSnapShot(void);
+void ReplacePlaylist(void);
+void ClearPlaylist(void);
+void AddAllTracks(void);
+void CopyToFavorites(void);
+
+/* ---- ui/: windows and dialogs --------------------------------------------- */
+
+/* The open marquee window and the Now Playing dialog; NULL when none. */
+extern HWND MarqueeWindow;
+extern HWND NowPlayingDialog;
+
+/* Runs the configuration dialog (template 101) modally, owned by the player. */
+void RunConfigurationDialog(void);
+void ShowNowPlaying(void);
+void SwitchNowPlayingView(void);
+void OpenMarqueeWindow(void);
+void OpenCuePointTweaker(void);
+void ChooseLineFont(MarqueeLineStyle *style);
+void ChooseBackgroundColour(COLORREF *colour);
+
+#endif

@@ -1,0 +1,47 @@
+/*
+ * The fixture of the end-to-end tests: a fresh test folder, the stand-in
+ * player's window, and the real gen_Kestrune.dll copied into the folder's
+ * Plugins subfolder (so plugin.ini lands there) and run by the player.
+ */
+#ifndef KESTRUNE_FIXTURE_H
+#define KESTRUNE_FIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include "player/player.h"
+#include "res/resource.h"
+#include "tests/rig/rig.h"
+
+class PluginTest : public ::testing::Test {
+  protected:
+    void SetUp() override;     /* empties the test folder, creates the player window, resets the rig */
+    void TearDown() override;  /* stops the plug-in if it runs, destroys the window */
+
+    /* <exe folder>\tmp\<Suite>.<Test>\ , created empty for each test. */
+    std::string Folder() const { return folder_; }
+    std::string Path(const std::string &name) const { return folder_ + name; }
+    /* Folder() + "Plugins\\" */
+    std::string PluginsFolder() const { return folder_ + "Plugins\\"; }
+    /* Writes Plugins\plugin.ini: "[Vellacord_Tovk]\r\n" followed by lines. */
+    void WriteSettings(const std::string &lines);
+
+    /*
+     * Copies the DLL into PluginsFolder() (as fileName), loads it, attaches
+     * the rig and calls init.  Returns init's result.
+     */
+    int StartPlugin(const std::string &fileName = "gen_Kestrune.dll");
+    /* Calls quit, unloads the DLL and pumps the player's messages. */
+    void StopPlugin();
+    bool Running() const { return running_; }
+
+    /* Sends a WM_COMMAND with the number as the whole wParam to the player's window. */
+    LRESULT Command(WPARAM command);
+    /* Sets the player's playlist to these file names (titles "Title of <file>") and the position. */
+    void SetPlaylist(const std::vector<std::string> &files, int position = 0);
+
+  private:
+    std::string folder_;
+    bool running_ = false;
+};
+
+#endif

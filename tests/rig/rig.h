@@ -1,0 +1,121 @@
+/*
+ * The test rig: observes and answers what the plug-in does with the system
+ * from inside the stand-in player's process.
+ *
+ * After the plug-in's DLL is loaded and before its init runs, the rig
+ * replaces entries of the DLL's import table (MessageBoxA, SetTimer,
+ * KillTimer, Shell_NotifyIconA, ShellExecuteA) with recorders; debugger
+ * output is caught by a vectored exception handler.  Nothing here depends
+ * on the test framework, so the demo uses it too.
+ */
+#ifndef KESTRUNE_RIG_H
+#define KESTRUNE_RIG_H
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace rig {
+
+/* ---- message boxes ---- */
+
+struct Box {
+    HWND Owner;
+    std::string Text;
+    std::string Caption;
+    UINT Flags;
+};
+
+/* Every box the plug-in asked for, in order. */
+std::vector<Box> &Boxes();
+/* Queues the answer (IDOK, IDYES, IDNO, ...) of the next box; boxes with no queued answer get IDOK. */
+void QueueBoxAnswer(int answer);
+/*
+ * Called while a box is "open", in place of its modal loop, after the box
+ * has been recorded.  Tests use it to move the player and run ticks inside
+ * a box, as the system's modal loop would.
+ */
+void OnBox(std::function<void(const Box &)> whileOpen);
+/*
+ * With real boxes on, MessageBoxA shows the system's real box; a helper
+ * thread finds it, records its owner, text (static 0xFFFF) and caption as
+ * shown, and presses the queued answer's button.
+ */
+void UseRealBoxes(bool on);
+
+/* ---- debugger output ---- */
+
+/* Every OutputDebugStringA text of the process, in order. */
+std::vector<std::string> &DebugOutput();
+
+/* ---- the poll timer ---- */
+
+struct TimerRecord {
+    HWND Window;
+    UINT_PTR RequestedId;
+    UINT Period;
+    TIMERPROC Callback;
+    UINT_PTR Id;       /* what SetTimer returned */
+    bool Killed;       /* KillTimer(NULL, Id) was called */
+};
+/* Every SetTimer call of the plug-in, in order. */
+std::vector<TimerRecord> &Timers();
+/*
+ * Makes the next SetTimer fail: it returns 0 with this last error.  A timer
+ * that is set is real but never fires by itself: tests tick it.
+ */
+void FailNextSetTimer(DWORD error);
+/* Runs the live poll timer's callback once, as the system would dispatch it. */
+void Tick();
+
+/* ---- tray icon ---- */
+
+struct TrayCall {
+    DWORD Action;   /* NIM_ADD, NIM_DELETE, ... */
+    DWORD Size;     /* cbSize */
+    HWND Window;
+    UINT Id;
+    UINT Flags;
+    UINT CallbackMessage;
+    HICON Icon;
+    BOOL Result;    /* what the system's Shell_NotifyIconA returned */
+};
+std::vector<TrayCall> &TrayCalls();
+
+/* ---- the shell ---- */
+
+struct ShellCall {
+    HWND Owner;
+    std::string Verb;
+    std::string File;
+    std::string Parameters;
+    std::string Directory;
+    bool HasParameters;  /* the parameters pointer was not null */
+    bool HasDirectory;
+    int Show;
+};
+/* Every ShellExecuteA of the plug-in; none is carried out. */
+std::vector<ShellCall> &ShellCalls();
+
+/* ---- set-up ---- */
+
+/* Replaces the imports above in the loaded module; call before its init. */
+void Attach(HMODULE plugin);
+/* Clears every record and queued answer. */
+void Reset();
+
+/* ---- files ---- */
+
+std::string ReadFile(const std::string &path);   /* whole file; empty when missing */
+void WriteFile(const std::string &path, const std::string &bytes);
+bool FileExists(const std::string &path);
+/* Folder of the running executable, with a trailing backslash. */
+std::string ExecutableFolder();
+/* Removes a folder and everything in it, if it exists. */
+void RemoveTree(const std::string &folder);
+
+}  // namespace rig
+
+#endif
