@@ -1,5 +1,166 @@
+/*
+ * The three writers that publish the current track outside the player: the
+ * signature file (rewritten on each track change, emptied at start and
+ * quit), the append-only log file, and the clipboard.
+ *
+ * Every file is opened, written and closed within one call; no handle stays
+ * open.  The sharing modes let another program write the file while the
+ * plug-in has it open, but keep readers out for that moment.  Texts from
+ * the player are written as they are and never used as a format.
+ */
 #include "kestrune.h"
-void WriteSignatureFile(void) {}
-void EmptySignatureFile(void) {}
-void AppendLogEntry(const char *text) { (void)text; }
-void CopyTextToClipboard(const char *text) { (void)text; }
+
+#include <string.h>
+#include <strsafe.h>
+
+#include "watch/writers.h"
+
+static const char OpenWarningCaption[] = "Can not open selected file";
+static const char SignatureLeadIn[] = "-- \r\n\r\nThe last song I started on my PC was: ";
+static const char LogEntryEnd[] = "\r\n\r\n";
+static const char LogFormFeed = '\x0C';
+
+void ShowOpenWarning(HWND owner, const char *fileName)
+{
+    MessageBoxA(owner, fileName, OpenWarningCaption, MB_OK | MB_ICONWARNING);
+}
+
+/* One write of exactly length bytes; a short or failed write is not examined. */
+static void WriteBytes(HANDLE file, const char *bytes, size_t length)
+{
+    DWORD written = 0;
+    WriteFile(file, bytes, (DWORD)length, &written, NULL);
+}
+
+/* Writes a terminated text as one write, without its terminator. */
+static void WriteText(HANDLE file, const char *text) { WriteBytes(file, text, strlen(text)); }
+
+/*
+ * Opens a writer's file for writing with the given disposition: others may
+ * write but not read while it is open; sequential-scan hint.
+ */
+static HANDLE OpenForWriting(const char *fileName, DWORD disposition)
+{
+    return CreateFileA(fileName, GENERIC_WRITE, FILE_SHARE_WRITE, NULL, disposition, FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+}
+
+/*
+ * The signature in four pieces, each its own write: the separator line, an
+ * empty line and the lead-in; the title and the file name, each with its
+ * line end, when their switches are on; the playlist position line.  The
+ * pieces are composed in the shared text buffer.
+ */
+bool WriteSignatureQuietly(void)
+{
+    HANDLE file = OpenForWriting(Settings.SignatureFileName, CREATE_ALWAYS);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    WriteBytes(file, SignatureLeadIn, sizeof SignatureLeadIn - 1);
+    if (Settings.RecordSignatureTitle) {
+        StringCchPrintfA(SharedText, sizeof SharedText, "%s\r\n", NowPlaying.Title);
+        WriteText(file, SharedText);
+    }
+    if (Settings.RecordSignatureFileName) {
+        StringCchPrintfA(SharedText, sizeof SharedText, "%s\r\n", NowPlaying.FileName);
+        WriteText(file, SharedText);
+    }
+    StringCchPrintfA(SharedText, sizeof SharedText, "This is track %u of %u in the current playlist.\r\n",
+                     (unsigned)(NowPlaying.ListPosition + 1), (unsigned)NowPlaying.ListLength);
+    WriteText(file, SharedText);
+    CloseHandle(file);
+    return true;
+}
+
+/* Rewrites the signature file; a file that cannot be opened gives an unowned warning box. */
+void WriteSignatureFile(void)
+{
+    if (!WriteSignatureQuietly())
+        ShowOpenWarning(NULL, Settings.SignatureFileName);
+}
+
+/*
+ * Cuts an existing signature file to zero length.  A missing file is not
+ * created: the warning box, owned by the player's window, says so.
+ */
+void EmptySignatureFile(void)
+{
+    HANDLE file = OpenForWriting(Settings.SignatureFileName, TRUNCATE_EXISTING);
+    if (file == INVALID_HANDLE_VALUE) {
+        ShowOpenWarning(PluginRecord.HostMainWindow, Settings.SignatureFileName);
+        return;
+    }
+    WriteBytes(file, "", 0);
+    CloseHandle(file);
+}
+
+/*
+ * One entry at the end of the log in three writes: the header (a form feed
+ * first unless the file was empty, then the local time stamp and
+ * "WinAmp"), the text as it is, and an empty line.
+ */
+bool AppendLogEntryQuietly(const char *text)
+{
+    if (!Settings.UseLog || !Settings.LogFileName[0])
+        return true;
+    HANDLE file = OpenForWriting(Settings.LogFileName, OPEN_ALWAYS);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+
+    LARGE_INTEGER zero, end;
+    zero.QuadPart = 0;
+    end.QuadPart = 0;
+    SetFilePointerEx(file, zero, &end, FILE_END);
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+
+    char header[64];
+    size_t start = 0;
+    if (end.QuadPart != 0)
+        header[start++] = LogFormFeed;
+    StringCchPrintfA(header + start, sizeof header - start, "%04u-%02u-%02u %02u:%02u:%02u %s\r\n\r\n",
+                     (unsigned)now.wYear, (unsigned)now.wMonth, (unsigned)now.wDay, (unsigned)now.wHour,
+                     (unsigned)now.wMinute, (unsigned)now.wSecond, "WinAmp");
+    WriteText(file, header);
+    WriteText(file, text);
+    WriteBytes(file, LogEntryEnd, sizeof LogEntryEnd - 1);
+    CloseHandle(file);
+    return true;
+}
+
+/* Appends a log entry when logging is on; a log that cannot be opened gives an unowned warning box. */
+void AppendLogEntry(const char *text)
+{
+    if (!AppendLogEntryQuietly(text))
+        ShowOpenWarning(NULL, Settings.LogFileName);
+}
+
+/*
+ * Places the text with its terminator on the clipboard as CF_TEXT in a
+ * shareable global block, with the player's window as the clipboard's
+ * owner.  Without memory, or when the clipboard cannot be had, nothing is
+ * placed and nothing is said.  Once placed the block belongs to the
+ * system; a block the clipboard did not take is released here.
+ */
+void CopyTextToClipboard(const char *text)
+{
+    size_t size = strlen(text) + 1;
+    HGLOBAL block = GlobalAlloc(GMEM_DDESHARE, size);
+    if (!block)
+        return;
+    void *bytes = GlobalLock(block);
+    if (!bytes) {
+        GlobalFree(block);
+        return;
+    }
+    memcpy(bytes, text, size);
+    GlobalUnlock(block);
+
+    if (!OpenClipboard(PluginRecord.HostMainWindow)) {
+        GlobalFree(block);
+        return;
+    }
+    EmptyClipboard();
+    if (!SetClipboardData(CF_TEXT, block))
+        GlobalFree(block);
+    CloseClipboard();
+}
