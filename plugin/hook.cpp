@@ -1,4 +1,269 @@
+/*
+ * The hook on the player's main window.  Every plug-in command arrives here
+ * as a WM_COMMAND whose whole wParam is the command number; so do the tray
+ * icon's callbacks and the menu-initialisation messages of every menu of the
+ * window.  Whatever the plug-in does not handle goes on, unchanged, to the
+ * player's own procedure, and its result is returned.
+ */
 #include "kestrune.h"
-LRESULT CALLBACK MainWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam) { return CallWindowProcA(PreviousMainWindowProc, window, message, wParam, lParam); }
-void InstallMainWindowHook(void) {}
-void RemoveMainWindowHook(void) {}
+
+#include <shellapi.h>
+#include <string.h>
+#include <strsafe.h>
+
+/*
+ * The lyrics site: scheme and host, no trailing slash.  The last item of the
+ * tray menu carries the site's name ("LyricShelf").
+ */
+static const char LyricsSiteBase[] = "https://www.lyricshelf.com";
+
+/*
+ * Set by quit.  From then on the hook hands every message straight to the
+ * player's procedure: the window may still call it when something else
+ * subclassed the window after the plug-in and the hook had to stay in the
+ * chain (see RemoveMainWindowHook).
+ */
+static bool HookStopped;
+
+/* ---- lyrics lookup ------------------------------------------------------- */
+
+/*
+ * Appends one tag text to the address as a path segment: a blank becomes
+ * "_", A to Z become lower case, and the bytes that would change the
+ * address's structure ("/", "?", "#", "%", and "\", which browsers take for
+ * "/") are percent-encoded, so that "AC/DC" stays one segment.  Every other
+ * byte is kept.  A tag text holds at most TAG_TEXT_SIZE - 1 bytes, so the
+ * segment fits in 3 * TAG_TEXT_SIZE bytes.
+ */
+static void EncodeLyricsSegment(const char *text, char *segment)
+{
+    static const char Hex[] = "0123456789ABCDEF";
+    size_t out = 0;
+    for (size_t in = 0; in < TAG_TEXT_SIZE - 1 && text[in]; in++) {
+        unsigned char c = (unsigned char)text[in];
+        if (c == '/' || c == '?' || c == '#' || c == '%' || c == '\\') {
+            segment[out++] = '%';
+            segment[out++] = Hex[c >> 4];
+            segment[out++] = Hex[c & 15];
+        } else if (c == ' ') {
+            segment[out++] = '_';
+        } else {
+            segment[out++] = (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : (char)c;
+        }
+    }
+    segment[out] = '\0';
+}
+
+enum { LYRICS_SEGMENT_SIZE = 3 * TAG_TEXT_SIZE };
+
+/*
+ * Writes the lyrics page's address for the tag into address (size bytes):
+ * the site's base, then "/lyrics/<artist>/<album>/<title>".  Returns false
+ * and leaves the address empty when one of the three texts is empty or the
+ * address would not fit.
+ */
+bool MakeLyricsAddress(const Id3v1Tag *tag, char *address, size_t size)
+{
+    char artist[LYRICS_SEGMENT_SIZE], album[LYRICS_SEGMENT_SIZE], title[LYRICS_SEGMENT_SIZE];
+    address[0] = '\0';
+    if (!tag->Title[0] || !tag->Artist[0] || !tag->Album[0])
+        return false;
+    EncodeLyricsSegment(tag->Artist, artist);
+    EncodeLyricsSegment(tag->Album, album);
+    EncodeLyricsSegment(tag->Title, title);
+    if (FAILED(StringCchPrintfA(address, size, "%s/lyrics/%s/%s/%s", LyricsSiteBase, artist, album, title))) {
+        address[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+/*
+ * Forms the address of the current track's lyrics page in the shared text
+ * buffer and has the shell open it.  Nothing is opened unless the address
+ * is complete and starts with the site's base.
+ */
+static void LookUpLyrics(void)
+{
+    if (!MakeLyricsAddress(&NowPlaying.Tag, SharedText, sizeof SharedText))
+        return;
+    if (strncmp(SharedText, LyricsSiteBase, sizeof LyricsSiteBase - 1) != 0)
+        return;
+    ShellExecuteA(NULL, "open", SharedText, NULL, "", SW_SHOWNORMAL);
+}
+
+/* ---- commands ------------------------------------------------------------ */
+
+static void ToggleWindowshade(void)
+{
+    SendPlayerCommand(PLAYER_WINDOWSHADE_MAIN);
+    SendPlayerCommand(PLAYER_WINDOWSHADE_PLAYLIST);
+}
+
+static void ChooseTitleFont(void)
+{
+    MessageBoxA(PluginRecord.HostMainWindow, "Choosing font", "Information",
+                MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST);
+    ChooseLineFont(&Settings.Title);
+}
+
+/*
+ * Runs one plug-in command.  Returns false for a number that is not one, so
+ * that it goes on to the player.  The whole wParam is compared: a command
+ * with a notification code in its high word is not the plug-in's.
+ */
+static bool RunPluginCommand(WPARAM command)
+{
+    // clang-format off
+    switch (command) {
+    case ID_PLAY: SendPlayerCommand(PLAYER_PLAY); return true;
+    case ID_PAUSE_RESUME: SendPlayerCommand(PLAYER_PAUSE); return true;
+    case ID_PREVIOUS_TRACK: SendPlayerCommand(PLAYER_PREVIOUS); return true;
+    case ID_NEXT_TRACK: SendPlayerCommand(PLAYER_NEXT); return true;
+    case ID_STOP: SendPlayerCommand(PLAYER_STOP); return true;
+    case ID_STOP_AFTER_CURRENT: SendPlayerCommand(PLAYER_STOP_AFTER_CURRENT); return true;
+    case ID_TOGGLE_WINDOWSHADE: ToggleWindowshade(); return true;
+    case ID_COPY_TITLE: CopyTextToClipboard(NowPlaying.Title); return true;
+    case ID_COPY_FILE_NAME: CopyTextToClipboard(NowPlaying.FileName); return true;
+    case ID_LYRICS_LOOKUP: LookUpLyrics(); return true;
+    case ID_CONFIGURE: PluginConfig(); return true;
+    case ID_SNAP_SHOT: TakeSnapShot(); return true;
+    case ID_ADD_CURRENT_TRACK: AddCurrentTrack(); return true;
+    case ID_ADD_ALL_TRACKS: AddAllTracks(); return true;
+    case ID_REPLACE_PLAYLIST: ReplacePlaylist(); return true;
+    case ID_COPY_TO_FAVORITES: CopyToFavorites(); return true;
+    case IDC_CLEAR_PLAYLIST: ClearPlaylist(); return true;
+    case ID_NOW_PLAYING: ShowNowPlaying(); return true;
+    case IDC_SWITCH_VIEW: SwitchNowPlayingView(); return true;
+    case ID_MARQUEE: OpenMarqueeWindow(); return true;
+    case IDC_CUE_SHEET: OpenCuePointTweaker(); return true;
+    case IDC_FONT_TITLE: ChooseTitleFont(); return true;
+    case IDC_FONT_ARTIST: ChooseLineFont(&Settings.Artist); return true;
+    case IDC_FONT_ALBUM: ChooseLineFont(&Settings.Album); return true;
+    case IDC_FONT_TIME: ChooseLineFont(&Settings.Time); return true;
+    case IDC_BACKGROUND: ChooseBackgroundColour(&Settings.MarqueeBackground); return true;
+    }
+    // clang-format on
+    return false;
+}
+
+/* ---- menus --------------------------------------------------------------- */
+
+static void EnableCommand(HMENU menu, UINT command, bool enabled)
+{
+    EnableMenuItem(menu, command, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+/*
+ * Enables or grays the four items that need a current track in any menu of
+ * the window (a menu without them is left alone), then shows the build
+ * stamp in the window's items 1026 and 1027 where it has them.
+ */
+static void InitialiseMenu(HMENU menu)
+{
+    bool haveFile = NowPlaying.FileName[0] != '\0';
+    EnableCommand(menu, ID_COPY_TITLE, NowPlaying.Title[0] != '\0');
+    EnableCommand(menu, ID_COPY_FILE_NAME, haveFile);
+    EnableCommand(menu, ID_ADD_CURRENT_TRACK, haveFile && Settings.UseM3U && Settings.M3UFileName[0]);
+    EnableCommand(menu, ID_COPY_TO_FAVORITES, haveFile && Settings.FavoritesDirectory[0]);
+    SetDlgItemTextA(PluginRecord.HostMainWindow, IDC_BUILD_DATE, __DATE__);
+    SetDlgItemTextA(PluginRecord.HostMainWindow, IDC_BUILD_TIME, __TIME__);
+}
+
+/*
+ * The tray popup: menu 104 is loaded anew for each click, its "PopUP"
+ * submenu is tracked centred on the cursor (x + 1) with the player's window
+ * as owner, and the loaded menu is destroyed afterwards.  The chosen item
+ * reaches the window as a WM_COMMAND.
+ */
+static void ShowTrayMenu(void)
+{
+    HWND owner = PluginRecord.HostMainWindow;
+    POINT cursor;
+    GetCursorPos(&cursor);
+    SetForegroundWindow(owner);
+    HMENU menu = LoadMenuA(PluginRecord.ModuleInstance, MAKEINTRESOURCEA(IDR_POPUP_MENU));
+    if (!menu)
+        return;
+    TrackPopupMenu(GetSubMenu(menu, 0), TPM_CENTERALIGN, cursor.x + 1, cursor.y, 0, owner, NULL);
+    DestroyMenu(menu);
+}
+
+/* The tray icon's callback: lParam is the mouse message. */
+static LRESULT AnswerTrayIcon(LPARAM mouseMessage)
+{
+    switch (mouseMessage) {
+    case WM_LBUTTONDOWN:
+        SendMessageA(PluginRecord.HostMainWindow, WM_COMMAND, ID_NOW_PLAYING, 0);
+        return 1;
+    case WM_RBUTTONDOWN:
+        ShowTrayMenu();
+        return 1;
+    }
+    return 0;
+}
+
+/* ---- the hook ------------------------------------------------------------ */
+
+static LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return CallWindowProcA(PreviousMainWindowProc, window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK MainWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (HookStopped)
+        return PassOn(window, message, wParam, lParam);
+    switch (message) {
+    case WM_COMMAND:
+        return RunPluginCommand(wParam) ? 1 : PassOn(window, message, wParam, lParam);
+    case WM_INITMENU:
+    case WM_INITMENUPOPUP:
+        InitialiseMenu((HMENU)wParam);
+        return 1;
+    case WM_TRAY_NOTIFY:
+        return AnswerTrayIcon(lParam);
+    case WM_CREATE:
+    case WM_INITDIALOG:
+        MessageBoxA(window, "Init!", "information", MB_ICONINFORMATION);
+        return PassOn(window, message, wParam, lParam);
+    }
+    return PassOn(window, message, wParam, lParam);
+}
+
+/* ---- installing and removing --------------------------------------------- */
+
+/* Keeps the player's procedure and puts the hook in its place. */
+void InstallMainWindowHook(void)
+{
+    HWND window = PluginRecord.HostMainWindow;
+    HookStopped = false;
+    PreviousMainWindowProc = (WNDPROC)GetWindowLongPtrA(window, GWLP_WNDPROC);
+    SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)MainWindowHook);
+}
+
+/*
+ * Takes the hook out at quit.  While the window's procedure is still the
+ * hook, the player's own procedure is put back and nothing of the plug-in
+ * stays reachable.  When something else subclassed the window after the
+ * plug-in, it holds the hook's address as its own previous procedure;
+ * setting the window's procedure would cut that subclass out, and leaving
+ * it would have the window call into unloaded code.  Then the hook stays in
+ * the chain as a pure pass-through and the DLL is pinned in memory, so the
+ * player's FreeLibrary leaves its code in place for as long as the process
+ * lives.
+ */
+void RemoveMainWindowHook(void)
+{
+    HWND window = PluginRecord.HostMainWindow;
+    HookStopped = true;
+    if (!PreviousMainWindowProc || !IsWindow(window))
+        return;
+    if ((WNDPROC)GetWindowLongPtrA(window, GWLP_WNDPROC) == MainWindowHook) {
+        SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)PreviousMainWindowProc);
+        return;
+    }
+    HMODULE self;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCSTR)MainWindowHook,
+                       &self);
+}

@@ -62,6 +62,12 @@ LRESULT CALLBACK MainWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM
 void InstallMainWindowHook(void);
 /* Gives the player's window its own procedure back (quit). */
 void RemoveMainWindowHook(void);
+struct Id3v1Tag;
+/*
+ * The lyrics page's address for a tag into address (size bytes); false and
+ * empty when the title, artist or album is empty.
+ */
+bool MakeLyricsAddress(const Id3v1Tag *tag, char *address, size_t size);
 
 /* ---- settings/ ----------------------------------------------------------- */
 
@@ -171,6 +177,15 @@ void ReplacePlaylist(void);
 void ClearPlaylist(void);
 void AddAllTracks(void);
 void CopyToFavorites(void);
+/*
+ * The dated names, into name (PATH_SIZE bytes): a snapshot
+ * "<folder>\YYYYMMDDhhmmss.m3u", and a backup of the master playlist with
+ * everything from its last "." replaced by "-YYYYMMDDhhmmss.<extension>".
+ * False, with an empty name, when the name would not fit or (backup) the
+ * master's name has no ".".
+ */
+bool MakeSnapShotName(const char *folder, const SYSTEMTIME *time, char *name);
+bool MakeBackupName(const char *master, const SYSTEMTIME *time, char *name);
 
 /* ---- ui/: windows and dialogs --------------------------------------------- */
 

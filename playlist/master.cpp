@@ -1,0 +1,151 @@
+/*
+ * The master playlist: the user's own M3U file named by M3UFileName.  The
+ * current track is appended to it, it is replaced by the player's playlist
+ * after a dated backup, or it is deleted.  Each command runs to its end on
+ * the player's thread and speaks only through message boxes owned by the
+ * player's main window (the one exception is said where it is).
+ */
+#include "kestrune.h"
+
+#include <string.h>
+#include <strsafe.h>
+
+static const char ExtendedHeader[] = "#EX";
+static const char LineEnd[] = "\r\n";
+
+static int ShowBox(const char *text, const char *caption, UINT flags)
+{
+    return MessageBoxA(PluginRecord.HostMainWindow, text, caption, flags);
+}
+
+static void ShowError(const char *text) { ShowBox(text, "Error", MB_OK | MB_ICONERROR); }
+
+/*
+ * True when the file's first three bytes are "#EX".  A file that cannot be
+ * opened or is shorter does not count.
+ */
+static bool BeginsExtended(const char *fileName)
+{
+    HANDLE file = CreateFileA(fileName, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    char head[3];
+    DWORD read = 0;
+    BOOL ok = ReadFile(file, head, sizeof head, &read, NULL);
+    CloseHandle(file);
+    return ok && read == sizeof head && memcmp(head, ExtendedHeader, sizeof head) == 0;
+}
+
+/* Writes a text of at most limit bytes; the result is not examined. */
+static void WriteText(HANDLE file, const char *text, size_t limit)
+{
+    DWORD written;
+    WriteFile(file, text, (DWORD)strnlen(text, limit), &written, NULL);
+}
+
+/*
+ * Appends the current track: "#EXTINF:<length>,<title>" first when the file
+ * already begins with "#EX" and the track has a title, then the file name.
+ * The length is written unsigned, so the player's -1 reads 4294967295.  A
+ * file that cannot be opened is named in a warning box that has no owner.
+ */
+void AddCurrentTrack(void)
+{
+    if (!NowPlaying.FileName[0] || !Settings.UseM3U || !Settings.M3UFileName[0])
+        return;
+    bool extended = BeginsExtended(Settings.M3UFileName);
+    HANDLE file = CreateFileA(Settings.M3UFileName, GENERIC_WRITE, FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
+                              FILE_FLAG_SEQUENTIAL_SCAN, NULL);
+    if (file == INVALID_HANDLE_VALUE) {
+        MessageBoxA(NULL, Settings.M3UFileName, "Can not open selected file", MB_OK | MB_ICONWARNING);
+        return;
+    }
+    SetFilePointer(file, 0, NULL, FILE_END);
+    if (extended && NowPlaying.Title[0]) {
+        char length[16];
+        StringCchPrintfA(length, sizeof length, "%u", (unsigned)NowPlaying.PlayLengthSeconds);
+        WriteText(file, "#EXTINF:", 8);
+        WriteText(file, length, sizeof length);
+        WriteText(file, ",", 1);
+        WriteText(file, NowPlaying.Title, sizeof NowPlaying.Title);
+        WriteText(file, LineEnd, 2);
+    }
+    WriteText(file, NowPlaying.FileName, sizeof NowPlaying.FileName);
+    WriteText(file, LineEnd, 2);
+    CloseHandle(file);
+}
+
+/*
+ * The backup's name: the master's name up to its last "." (searched in the
+ * whole path), then "-YYYYMMDDhhmmss." and the text after that ".".  A name
+ * that would not fit is refused rather than cut, since a cut name could
+ * name another file.
+ */
+bool MakeBackupName(const char *master, const SYSTEMTIME *time, char *name)
+{
+    name[0] = '\0';
+    const char *dot = strrchr(master, '.');
+    if (!dot)
+        return false;
+    size_t stem = (size_t)(dot - master);
+    if (stem >= PATH_SIZE)
+        return false;
+    memcpy(name, master, stem);
+    HRESULT result = StringCchPrintfA(name + stem, PATH_SIZE - stem, "-%04u%02u%02u%02u%02u%02u.%s", time->wYear,
+                                      time->wMonth, time->wDay, time->wHour, time->wMinute, time->wSecond, dot + 1);
+    if (FAILED(result)) {
+        name[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+/*
+ * Replaces the master playlist by the player's playlist after the user
+ * confirmed it and a dated backup of the master was taken.  Without the
+ * backup the master is left alone; a backup name too long for a path
+ * counts as a failed backup.
+ */
+void ReplacePlaylist(void)
+{
+    if (!Settings.M3UFileName[0])
+        return;
+    if (ShowBox("Are you sure you wish to replace the master playlist with the current WinAmp playlist?",
+                "Replace play list", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+        return;
+    WritePlaylist();
+    char source[PATH_SIZE], backup[PATH_SIZE];
+    if (!GetPlayerPlaylistPath(source) || !strchr(Settings.M3UFileName, '.')) {
+        ShowError("Replace Playlist failed");
+        return;
+    }
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    if (!MakeBackupName(Settings.M3UFileName, &now, backup) || !CopyFileA(Settings.M3UFileName, backup, TRUE)) {
+        ShowError("Could not back up master play list");
+        return;
+    }
+    if (CopyFileA(source, Settings.M3UFileName, FALSE))
+        ShowBox("Master Playlist successfully backed up and replaced", "Information", MB_OK | MB_ICONINFORMATION);
+    else
+        ShowError("Could not copy play list from WinAmp");
+}
+
+/* Deletes the master playlist, without backup, once the user confirmed it. */
+void ClearPlaylist(void)
+{
+    const char *master = Settings.M3UFileName;
+    if (!master[0])
+        return;
+    if (ShowBox("Are you sure you wish to clear the user playlist?", master,
+                MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+        return;
+    if (!DeleteFileA(master))
+        ShowBox("User specified play list could not be deleted!", master, MB_OK | MB_ICONINFORMATION);
+}
+
+void CopyToFavorites(void)
+{
+    ShowBox("This doesn't work yet!", "Information",
+            MB_OK | MB_ICONINFORMATION | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST);
+}
