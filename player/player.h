@@ -31,6 +31,7 @@ struct PlayerEntry {
     std::string File;
     std::string Title;
     bool NoTitle = false; /* GetPlaylistTitle answers 0 for this entry */
+    int LengthSeconds = -1; /* written as <len> in winamp.m3u; -1 = unknown */
 };
 
 /* One message that reached the player's own window procedure. */
@@ -54,7 +55,14 @@ struct PlayerState {
     int PlaylistWrites = 0;  /* WritePlaylist requests answered */
 };
 
-/* The player's state; tests set it and read its records. */
+/*
+ * Player commands: PLAYER_PREVIOUS and PLAYER_NEXT move Position by one and
+ * stop at the ends of the list (no wrapping); PLAYER_PLAY sets Status 1,
+ * PLAYER_PAUSE toggles 1 <-> 3 (nothing when stopped), PLAYER_STOP sets 0.
+ * Other commands are only recorded.
+ */
+
+/* The player's state; tests set it and read its records.  PlayerCreateWindow starts it afresh. */
 PlayerState &Player();
 
 /* Creates and shows the player's main window (class "KestrunePlayer"). */
@@ -86,5 +94,7 @@ HMODULE PlayerPluginModule(void);
 
 /* Dispatches every queued message of the thread, then returns. */
 void PlayerPump(void);
+/* Pumps the thread's messages for about this long (a running player between calls). */
+void PlayerPumpFor(DWORD milliseconds);
 
 #endif

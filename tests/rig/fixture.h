@@ -22,7 +22,12 @@ class PluginTest : public ::testing::Test {
     std::string Path(const std::string &name) const { return folder_ + name; }
     /* Folder() + "Plugins\\" */
     std::string PluginsFolder() const { return folder_ + "Plugins\\"; }
-    /* Writes Plugins\plugin.ini: "[Vellacord_Tovk]\r\n" followed by lines. */
+    /*
+     * Writes Plugins\plugin.ini: "[Vellacord_Tovk]\r\n" followed by lines.
+     * SetUp writes none, and AlwaysConfigureOnLaunch defaults to on: a test
+     * that does not want the configuration dialog at init writes
+     * "AlwaysConfigureOnLaunch=0\r\n".
+     */
     void WriteSettings(const std::string &lines);
 
     /*
@@ -30,12 +35,17 @@ class PluginTest : public ::testing::Test {
      * the rig and calls init.  Returns init's result.
      */
     int StartPlugin(const std::string &fileName = "gen_Kestrune.dll");
+    /* The same for any folder (created when missing): the DLL is copied there as fileName. */
+    int StartPluginIn(const std::string &folder, const std::string &fileName);
     /* Calls quit, unloads the DLL and pumps the player's messages. */
     void StopPlugin();
     bool Running() const { return running_; }
 
     /* Sends a WM_COMMAND with the number as the whole wParam to the player's window. */
     LRESULT Command(WPARAM command);
+    /* The real gen_Kestrune.dll under test: beside the test program. */
+    static std::string DllPath();
+
     /* Sets the player's playlist to these file names (titles "Title of <file>") and the position. */
     void SetPlaylist(const std::vector<std::string> &files, int position = 0);
 

@@ -115,6 +115,8 @@ bool FileExists(const std::string &path);
 std::string ExecutableFolder();
 /* Removes a folder and everything in it, if it exists. */
 void RemoveTree(const std::string &folder);
+/* Creates a folder and every missing folder above it. */
+void MakeFolders(const std::string &folder);
 
 }  // namespace rig
 

@@ -1,0 +1,273 @@
+/*
+ * The stand-in player.  Its main window answers the player's queries and
+ * requests (WM_USER with the code in lParam) from PlayerState, acts on the
+ * transport commands, and records every command and keystroke that reaches
+ * its own procedure, so a test sees exactly what a plug-in's hook passed on.
+ */
+#include "player/player.h"
+
+#include "res/resource.h"
+
+#include <string.h>
+
+static const char PlayerClassName[] = "KestrunePlayer";
+static const char PlaylistFileName[] = "winamp.m3u";
+
+typedef PlayerPluginRecord *(*GetPluginRecord)(void);
+
+static PlayerState State;
+static HWND MainWindow;
+static HMODULE PluginModule;
+static PlayerPluginRecord *Record;
+
+PlayerState &Player() { return State; }
+HWND PlayerWindow(void) { return MainWindow; }
+PlayerPluginRecord *PlayerRecord(void) { return Record; }
+HMODULE PlayerPluginModule(void) { return PluginModule; }
+
+static bool InList(WPARAM index) { return (INT_PTR)index >= 0 && (size_t)index < State.Playlist.size(); }
+
+static LRESULT PlaylistFile(WPARAM index) { return InList(index) ? (LRESULT)State.Playlist[index].File.c_str() : 0; }
+
+static LRESULT PlaylistTitle(WPARAM index)
+{
+    if (!InList(index) || State.Playlist[index].NoTitle)
+        return 0;
+    return (LRESULT)State.Playlist[index].Title.c_str();
+}
+
+static LRESULT OutputTime(WPARAM mode)
+{
+    if (mode == HOST_OUTPUT_POSITION_MS)
+        return State.OutputMs;
+    if (mode == HOST_OUTPUT_LENGTH_SECONDS)
+        return State.LengthSeconds;
+    return -1;
+}
+
+static LRESULT JumpTo(WPARAM milliseconds)
+{
+    State.Jumps.push_back((int)milliseconds);
+    State.OutputMs = (int)milliseconds;
+    return 0;
+}
+
+static LRESULT AnswerPlaylistWrite(void)
+{
+    PlayerWritePlaylist();
+    State.PlaylistWrites++;
+    return State.Position;
+}
+
+/* Answers one query or request; unknown codes get 0. */
+static LRESULT AnswerRequest(WPARAM wParam, LPARAM code)
+{
+    State.Requests.push_back({WM_USER, wParam, code});
+    switch (code) {
+    case HOST_GET_PLAY_STATUS:
+        return State.Status;
+    case HOST_GET_OUTPUT_TIME:
+        return OutputTime(wParam);
+    case HOST_JUMP_TO_TIME:
+        return JumpTo(wParam);
+    case HOST_WRITE_PLAYLIST:
+        return AnswerPlaylistWrite();
+    case HOST_GET_LIST_LENGTH:
+        return (LRESULT)State.Playlist.size();
+    case HOST_GET_LIST_POSITION:
+        return State.Position;
+    case HOST_GET_PLAYLIST_FILE:
+        return PlaylistFile(wParam);
+    case HOST_GET_PLAYLIST_TITLE:
+        return PlaylistTitle(wParam);
+    }
+    return 0;
+}
+
+/* Previous and next stop at the ends of the list rather than wrap around. */
+static void MovePosition(int step)
+{
+    int last = (int)State.Playlist.size() - 1;
+    int position = State.Position + step;
+    if (position > last)
+        position = last;
+    if (position < 0)
+        position = 0;
+    State.Position = position;
+}
+
+static void TogglePause(void)
+{
+    if (State.Status == HOST_STATUS_PLAYING)
+        State.Status = HOST_STATUS_PAUSED;
+    else if (State.Status == HOST_STATUS_PAUSED)
+        State.Status = HOST_STATUS_PLAYING;
+}
+
+static LRESULT RunCommand(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    State.Received.push_back({WM_COMMAND, wParam, lParam});
+    switch (LOWORD(wParam)) {
+    case PLAYER_PREVIOUS:
+        MovePosition(-1);
+        return 0;
+    case PLAYER_NEXT:
+        MovePosition(1);
+        return 0;
+    case PLAYER_PLAY:
+        State.Status = HOST_STATUS_PLAYING;
+        return 0;
+    case PLAYER_PAUSE:
+        TogglePause();
+        return 0;
+    case PLAYER_STOP:
+        State.Status = 0;
+        return 0;
+    }
+    return DefWindowProcA(window, WM_COMMAND, wParam, lParam);
+}
+
+static LRESULT RecordKey(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    State.Received.push_back({message, wParam, lParam});
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_USER:
+        return AnswerRequest(wParam, lParam);
+    case WM_COMMAND:
+        return RunCommand(window, wParam, lParam);
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+        return RecordKey(window, message, wParam, lParam);
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+static void RegisterPlayerClass(void)
+{
+    WNDCLASSEXA windowClass;
+    ZeroMemory(&windowClass, sizeof windowClass);
+    if (GetClassInfoExA(GetModuleHandleA(NULL), PlayerClassName, &windowClass))
+        return;
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = PlayerWindowProc;
+    windowClass.hInstance = GetModuleHandleA(NULL);
+    windowClass.hCursor = LoadCursorA(NULL, (LPCSTR)IDC_ARROW);
+    windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = PlayerClassName;
+    RegisterClassExA(&windowClass);
+}
+
+/* A small window at a fixed place, shown without taking the focus from anything. */
+HWND PlayerCreateWindow(void)
+{
+    State = PlayerState();
+    RegisterPlayerClass();
+    MainWindow = CreateWindowExA(0, PlayerClassName, "Kestrune Player", WS_OVERLAPPEDWINDOW, 40, 40, 320, 120, NULL,
+                                 NULL, GetModuleHandleA(NULL), NULL);
+    ShowWindow(MainWindow, SW_SHOWNORMAL);
+    UpdateWindow(MainWindow);
+    PlayerPump();
+    return MainWindow;
+}
+
+void PlayerDestroyWindow(void)
+{
+    if (MainWindow)
+        DestroyWindow(MainWindow);
+    MainWindow = NULL;
+    PlayerPump();
+}
+
+std::string PlayerPlaylistPath(void)
+{
+    char executable[MAX_PATH * 4];
+    DWORD length = GetModuleFileNameA(NULL, executable, sizeof executable);
+    std::string path(executable, length < sizeof executable ? length : 0);
+    size_t slash = path.rfind('\\');
+    path.erase(slash == std::string::npos ? 0 : slash + 1);
+    return path + PlaylistFileName;
+}
+
+/* An extended M3U file: "#EXTM3U", then "#EXTINF:<len>,<title>" and the file per entry, CR LF line ends. */
+void PlayerWritePlaylist(void)
+{
+    std::string text = "#EXTM3U\r\n";
+    for (const PlayerEntry &entry : State.Playlist)
+        text += "#EXTINF:" + std::to_string(entry.LengthSeconds) + "," + entry.Title + "\r\n" + entry.File + "\r\n";
+    HANDLE file = CreateFileA(PlayerPlaylistPath().c_str(), GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    WriteFile(file, text.data(), (DWORD)text.size(), &written, NULL);
+    CloseHandle(file);
+}
+
+static std::string WithBackslash(const std::string &folder)
+{
+    if (!folder.empty() && folder.back() != '\\' && folder.back() != '/')
+        return folder + "\\";
+    return folder;
+}
+
+HMODULE PlayerLoadPlugin(const std::string &pluginsFolder)
+{
+    std::string folder = WithBackslash(pluginsFolder);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "gen_*.dll").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return NULL;
+    FindClose(search);
+    PluginModule = LoadLibraryA((folder + found.cFileName).c_str());
+    Record = NULL;
+    return PluginModule;
+}
+
+/* Returns init's result, or -1 when there is no module or no export. */
+int PlayerStartPlugin(void)
+{
+    if (!PluginModule)
+        return -1;
+    GetPluginRecord getRecord = (GetPluginRecord)(void *)GetProcAddress(PluginModule, "winampGetGeneralPurposePlugin");
+    if (!getRecord)
+        return -1;
+    Record = getRecord();
+    if (!Record)
+        return -1;
+    Record->HostMainWindow = MainWindow;
+    Record->ModuleInstance = PluginModule;
+    return Record->Init();
+}
+
+void PlayerStopPlugin(void)
+{
+    if (Record)
+        Record->Quit();
+    Record = NULL;
+    if (PluginModule)
+        FreeLibrary(PluginModule);
+    PluginModule = NULL;
+}
+
+void PlayerPump(void)
+{
+    MSG message;
+    while (PeekMessageA(&message, NULL, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+void PlayerPumpFor(DWORD milliseconds)
+{
+    DWORD start = GetTickCount();
+    do {
+        PlayerPump();
+        MsgWaitForMultipleObjects(0, NULL, FALSE, 10, QS_ALLINPUT);
+    } while (GetTickCount() - start < milliseconds);
+}

@@ -1,0 +1,86 @@
+/*
+ * The end-to-end fixture: each test gets its own empty folder under the test
+ * program's folder, a shown player window and a clean rig; the real DLL is
+ * copied into the folder and run by the player.
+ */
+#include "tests/rig/fixture.h"
+
+static std::string TestFolderName()
+{
+    const ::testing::TestInfo *test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(test->test_suite_name()) + "." + test->name();
+    for (char &c : name)
+        if (c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' || c == '<' || c == '>' || c == '|')
+            c = '_';
+    return name;
+}
+
+std::string PluginTest::DllPath() { return rig::ExecutableFolder() + "gen_Kestrune.dll"; }
+
+void PluginTest::SetUp()
+{
+    folder_ = rig::ExecutableFolder() + "tmp\\" + TestFolderName() + "\\";
+    rig::RemoveTree(folder_);
+    rig::MakeFolders(PluginsFolder());
+    ASSERT_TRUE(CreateDirectoryA(PluginsFolder().c_str(), NULL) || GetLastError() == ERROR_ALREADY_EXISTS);
+    rig::Reset();
+    ASSERT_NE(PlayerCreateWindow(), (HWND)NULL);
+}
+
+void PluginTest::TearDown()
+{
+    if (running_)
+        StopPlugin();
+    rig::UseRealBoxes(false);
+    rig::OnBox(nullptr);
+    PlayerDestroyWindow();
+}
+
+void PluginTest::WriteSettings(const std::string &lines)
+{
+    rig::WriteFile(PluginsFolder() + "plugin.ini", "[Vellacord_Tovk]\r\n" + lines);
+}
+
+int PluginTest::StartPlugin(const std::string &fileName) { return StartPluginIn(PluginsFolder(), fileName); }
+
+int PluginTest::StartPluginIn(const std::string &folder, const std::string &fileName)
+{
+    std::string target = folder;
+    if (!target.empty() && target.back() != '\\')
+        target += '\\';
+    rig::MakeFolders(target);
+    if (!CopyFileA(DllPath().c_str(), (target + fileName).c_str(), FALSE)) {
+        ADD_FAILURE() << "cannot copy " << DllPath() << " to " << target + fileName << ": error " << GetLastError();
+        return -1;
+    }
+    HMODULE module = PlayerLoadPlugin(target);
+    if (!module) {
+        ADD_FAILURE() << "the player cannot load a gen_*.dll from " << target << ": error " << GetLastError();
+        return -1;
+    }
+    rig::Attach(module);
+    running_ = true;
+    return PlayerStartPlugin();
+}
+
+void PluginTest::StopPlugin()
+{
+    if (running_)
+        PlayerStopPlugin();
+    running_ = false;
+    PlayerPump();
+}
+
+LRESULT PluginTest::Command(WPARAM command) { return SendMessageA(PlayerWindow(), WM_COMMAND, command, 0); }
+
+void PluginTest::SetPlaylist(const std::vector<std::string> &files, int position)
+{
+    Player().Playlist.clear();
+    for (const std::string &file : files) {
+        PlayerEntry entry;
+        entry.File = file;
+        entry.Title = "Title of " + file;
+        Player().Playlist.push_back(entry);
+    }
+    Player().Position = position;
+}

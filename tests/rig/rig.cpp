@@ -1,0 +1,417 @@
+/*
+ * The test rig's recorders.  Attach rewrites entries of the plug-in's import
+ * address table, so that only the plug-in's own calls are caught; the test
+ * program and the system libraries keep calling the real functions.
+ */
+#include "tests/rig/rig.h"
+
+#include <shellapi.h>
+
+#include <deque>
+#include <string.h>
+
+namespace rig
+{
+
+typedef int(WINAPI *MessageBoxProc)(HWND, LPCSTR, LPCSTR, UINT);
+typedef UINT_PTR(WINAPI *SetTimerProc)(HWND, UINT_PTR, UINT, TIMERPROC);
+typedef BOOL(WINAPI *KillTimerProc)(HWND, UINT_PTR);
+typedef BOOL(WINAPI *NotifyIconProc)(DWORD, PNOTIFYICONDATAA);
+
+static std::vector<Box> BoxRecords;
+static std::deque<int> BoxAnswers;
+static std::function<void(const Box &)> WhileBoxOpen;
+static bool RealBoxes;
+static std::vector<std::string> DebugTexts;
+static CRITICAL_SECTION DebugLock;
+static std::vector<TimerRecord> TimerRecords;
+static bool FailTimer;
+static DWORD FailTimerError;
+static std::vector<TrayCall> TrayRecords;
+static std::vector<ShellCall> ShellRecords;
+
+std::vector<Box> &Boxes() { return BoxRecords; }
+void QueueBoxAnswer(int answer) { BoxAnswers.push_back(answer); }
+void OnBox(std::function<void(const Box &)> whileOpen) { WhileBoxOpen = whileOpen; }
+void UseRealBoxes(bool on) { RealBoxes = on; }
+std::vector<std::string> &DebugOutput() { return DebugTexts; }
+std::vector<TimerRecord> &Timers() { return TimerRecords; }
+std::vector<TrayCall> &TrayCalls() { return TrayRecords; }
+std::vector<ShellCall> &ShellCalls() { return ShellRecords; }
+
+void FailNextSetTimer(DWORD error)
+{
+    FailTimer = true;
+    FailTimerError = error;
+}
+
+static int NextBoxAnswer(void)
+{
+    if (BoxAnswers.empty())
+        return IDOK;
+    int answer = BoxAnswers.front();
+    BoxAnswers.pop_front();
+    return answer;
+}
+
+/* ---- real message boxes ----
+ *
+ * A real box runs its own modal loop on this thread.  Before it is shown a
+ * window-less thread timer is started; the box's loop dispatches it, so
+ * the finder runs on this thread while the box is up.  It looks for a
+ * visible "#32770" window of this thread that was not shown before, reads
+ * its caption and text as shown, records them, runs the OnBox callback (so
+ * ticks and player moves happen inside the real modal loop) and presses the
+ * queued button.  Boxes opened inside that callback nest: each finder acts
+ * only on the box of its own depth.
+ */
+struct BoxWatch {
+    UINT_PTR Timer;
+    UINT Flags;
+    int Answer;
+    int Depth;
+    HWND Found;
+    bool Done;
+    std::vector<HWND> Before; /* dialogs already shown when the box was asked for */
+};
+static std::vector<BoxWatch *> Watches;
+
+static std::string WindowText(HWND window)
+{
+    char text[4096];
+    int length = window ? GetWindowTextA(window, text, sizeof text) : 0;
+    return std::string(text, length > 0 ? length : 0);
+}
+
+static bool IsShownDialog(HWND window)
+{
+    char className[32];
+    if (!IsWindowVisible(window) || !GetClassNameA(window, className, sizeof className))
+        return false;
+    return strcmp(className, "#32770") == 0;
+}
+
+static BOOL CALLBACK ListShownDialog(HWND window, LPARAM parameter)
+{
+    if (IsShownDialog(window))
+        ((std::vector<HWND> *)parameter)->push_back(window);
+    return TRUE;
+}
+
+static BOOL CALLBACK FindNewBox(HWND window, LPARAM parameter)
+{
+    BoxWatch *watch = (BoxWatch *)parameter;
+    if (!IsShownDialog(window))
+        return TRUE;
+    for (HWND before : watch->Before)
+        if (before == window)
+            return TRUE;
+    for (BoxWatch *other : Watches)
+        if (other != watch && other->Found == window)
+            return TRUE;
+    watch->Found = window;
+    return FALSE;
+}
+
+static void CALLBACK WatchForBox(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    BoxWatch *watch = NULL;
+    for (BoxWatch *candidate : Watches)
+        if (candidate->Timer == timer)
+            watch = candidate;
+    if (!watch || watch->Done || watch->Depth != (int)Watches.size())
+        return;
+    EnumThreadWindows(GetCurrentThreadId(), FindNewBox, (LPARAM)watch);
+    if (!watch->Found)
+        return;
+    watch->Done = true;
+    KillTimer(NULL, watch->Timer);
+    Box box = {GetWindow(watch->Found, GW_OWNER), WindowText(GetDlgItem(watch->Found, 0xFFFF)),
+               WindowText(watch->Found), watch->Flags};
+    BoxRecords.push_back(box);
+    if (WhileBoxOpen)
+        WhileBoxOpen(box);
+    PostMessageA(watch->Found, WM_COMMAND, MAKEWPARAM(watch->Answer, BN_CLICKED),
+                 (LPARAM)GetDlgItem(watch->Found, watch->Answer));
+}
+
+static int ShowRealBox(HWND owner, LPCSTR text, LPCSTR caption, UINT flags)
+{
+    BoxWatch watch = {0, flags, NextBoxAnswer(), (int)Watches.size() + 1, NULL, false, {}};
+    EnumThreadWindows(GetCurrentThreadId(), ListShownDialog, (LPARAM)&watch.Before);
+    Watches.push_back(&watch);
+    watch.Timer = SetTimer(NULL, 0, 20, WatchForBox);
+    int result = MessageBoxA(owner, text, caption, flags);
+    if (!watch.Done)
+        KillTimer(NULL, watch.Timer);
+    Watches.pop_back();
+    return result;
+}
+
+/* ---- the recorders that replace the plug-in's imports ---- */
+
+static int WINAPI RecordMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT flags)
+{
+    if (RealBoxes)
+        return ShowRealBox(owner, text, caption, flags);
+    Box box = {owner, text ? text : "", caption ? caption : "", flags};
+    BoxRecords.push_back(box);
+    if (WhileBoxOpen)
+        WhileBoxOpen(box);
+    return NextBoxAnswer();
+}
+
+/* The timer is real, so its id is the system's and KillTimer works, but its period is too long to ever fire. */
+static UINT_PTR WINAPI RecordSetTimer(HWND window, UINT_PTR id, UINT period, TIMERPROC callback)
+{
+    TimerRecord record = {window, id, period, callback, 0, false};
+    if (FailTimer) {
+        FailTimer = false;
+        TimerRecords.push_back(record);
+        SetLastError(FailTimerError);
+        return 0;
+    }
+    record.Id = SetTimer(window, id, USER_TIMER_MAXIMUM, callback);
+    DWORD error = GetLastError();
+    TimerRecords.push_back(record);
+    SetLastError(error);
+    return record.Id;
+}
+
+static BOOL WINAPI RecordKillTimer(HWND window, UINT_PTR id)
+{
+    for (TimerRecord &record : TimerRecords)
+        if (record.Id == id && record.Window == window && id != 0)
+            record.Killed = true;
+    return KillTimer(window, id);
+}
+
+static BOOL WINAPI RecordNotifyIcon(DWORD action, PNOTIFYICONDATAA icon)
+{
+    TrayCall call = {action, 0, NULL, 0, 0, 0, NULL, FALSE};
+    if (icon) {
+        call.Size = icon->cbSize;
+        call.Window = icon->hWnd;
+        call.Id = icon->uID;
+        call.Flags = icon->uFlags;
+        call.CallbackMessage = icon->uCallbackMessage;
+        call.Icon = icon->hIcon;
+    }
+    call.Result = Shell_NotifyIconA(action, icon);
+    TrayRecords.push_back(call);
+    return call.Result;
+}
+
+static HINSTANCE WINAPI RecordShellExecute(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters, LPCSTR directory,
+                                           INT show)
+{
+    ShellCall call = {owner,
+                      verb ? verb : "",
+                      file ? file : "",
+                      parameters ? parameters : "",
+                      directory ? directory : "",
+                      parameters != NULL,
+                      directory != NULL,
+                      show};
+    ShellRecords.push_back(call);
+    return (HINSTANCE)42;
+}
+
+/* ---- debugger output ---- */
+
+static LONG CALLBACK CatchDebugOutput(EXCEPTION_POINTERS *exception)
+{
+    EXCEPTION_RECORD *record = exception->ExceptionRecord;
+    if (record->ExceptionCode != DBG_PRINTEXCEPTION_C || record->NumberParameters < 2)
+        return EXCEPTION_CONTINUE_SEARCH;
+    const char *text = (const char *)record->ExceptionInformation[1];
+    size_t length = (size_t)record->ExceptionInformation[0];
+    EnterCriticalSection(&DebugLock);
+    if (text)
+        DebugTexts.push_back(std::string(text, strnlen(text, length)));
+    LeaveCriticalSection(&DebugLock);
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+static void CatchDebugOutputOnce(void)
+{
+    static bool installed;
+    if (installed)
+        return;
+    installed = true;
+    InitializeCriticalSection(&DebugLock);
+    AddVectoredExceptionHandler(1, CatchDebugOutput);
+}
+
+/* ---- import patching ---- */
+
+struct Replacement {
+    const char *Library;
+    const char *Function;
+    void *Recorder;
+};
+
+static const Replacement Replacements[] = {
+    {"user32.dll", "MessageBoxA", (void *)RecordMessageBox},
+    {"user32.dll", "SetTimer", (void *)RecordSetTimer},
+    {"user32.dll", "KillTimer", (void *)RecordKillTimer},
+    {"shell32.dll", "Shell_NotifyIconA", (void *)RecordNotifyIcon},
+    {"shell32.dll", "ShellExecuteA", (void *)RecordShellExecute},
+};
+
+static void WriteImport(void **slot, void *value)
+{
+    DWORD protection;
+    if (!VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protection))
+        return;
+    *slot = value;
+    VirtualProtect(slot, sizeof *slot, protection, &protection);
+}
+
+/*
+ * Names an import slot by its hint/name entry when the lookup table exists,
+ * and otherwise by comparing the bound address with the library's export.
+ */
+static void PatchSlot(const BYTE *image, const char *library, const IMAGE_THUNK_DATA *lookup, IMAGE_THUNK_DATA *slot)
+{
+    for (const Replacement &replacement : Replacements) {
+        if (lstrcmpiA(library, replacement.Library) != 0)
+            continue;
+        bool match;
+        if (lookup && !IMAGE_SNAP_BY_ORDINAL(lookup->u1.Ordinal)) {
+            const IMAGE_IMPORT_BY_NAME *name = (const IMAGE_IMPORT_BY_NAME *)(image + lookup->u1.AddressOfData);
+            match = strcmp((const char *)name->Name, replacement.Function) == 0;
+        } else {
+            HMODULE system = GetModuleHandleA(replacement.Library);
+            match = system && (ULONG_PTR)GetProcAddress(system, replacement.Function) == slot->u1.Function;
+        }
+        if (match)
+            WriteImport((void **)&slot->u1.Function, replacement.Recorder);
+    }
+}
+
+void Attach(HMODULE plugin)
+{
+    CatchDebugOutputOnce();
+    const BYTE *image = (const BYTE *)plugin;
+    const IMAGE_DOS_HEADER *dos = (const IMAGE_DOS_HEADER *)image;
+    const IMAGE_NT_HEADERS *nt = (const IMAGE_NT_HEADERS *)(image + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY &directory = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (!directory.VirtualAddress)
+        return;
+    for (const IMAGE_IMPORT_DESCRIPTOR *import = (const IMAGE_IMPORT_DESCRIPTOR *)(image + directory.VirtualAddress);
+         import->Name; import++) {
+        const char *library = (const char *)(image + import->Name);
+        const IMAGE_THUNK_DATA *lookup =
+            import->OriginalFirstThunk ? (const IMAGE_THUNK_DATA *)(image + import->OriginalFirstThunk) : NULL;
+        IMAGE_THUNK_DATA *slot = (IMAGE_THUNK_DATA *)(image + import->FirstThunk);
+        for (; slot->u1.Function; slot++, lookup = lookup ? lookup + 1 : NULL)
+            PatchSlot(image, library, lookup, slot);
+    }
+}
+
+void Reset()
+{
+    BoxRecords.clear();
+    BoxAnswers.clear();
+    WhileBoxOpen = nullptr;
+    RealBoxes = false;
+    CatchDebugOutputOnce();
+    EnterCriticalSection(&DebugLock);
+    DebugTexts.clear();
+    LeaveCriticalSection(&DebugLock);
+    TimerRecords.clear();
+    FailTimer = false;
+    TrayRecords.clear();
+    ShellRecords.clear();
+}
+
+/* Dispatches the live timer's callback the way the system does for a window-less timer. */
+void Tick()
+{
+    for (size_t i = TimerRecords.size(); i-- > 0;) {
+        TimerRecord record = TimerRecords[i];
+        if (record.Id && !record.Killed && record.Callback) {
+            record.Callback(record.Window, WM_TIMER, record.Id, GetTickCount());
+            return;
+        }
+    }
+}
+
+/* ---- files ---- */
+
+std::string ReadFile(const std::string &path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::string();
+    std::string bytes;
+    char buffer[65536];
+    DWORD got = 0;
+    while (::ReadFile(file, buffer, sizeof buffer, &got, NULL) && got > 0)
+        bytes.append(buffer, got);
+    CloseHandle(file);
+    return bytes;
+}
+
+void WriteFile(const std::string &path, const std::string &bytes)
+{
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written = 0;
+    ::WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL);
+    CloseHandle(file);
+}
+
+bool FileExists(const std::string &path)
+{
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::string ExecutableFolder()
+{
+    char name[MAX_PATH * 4];
+    DWORD length = GetModuleFileNameA(NULL, name, sizeof name);
+    std::string path(name, length < sizeof name ? length : 0);
+    size_t slash = path.rfind('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+void RemoveTree(const std::string &folder)
+{
+    std::string base = folder;
+    if (base.empty())
+        return;
+    if (base.back() != '\\')
+        base += '\\';
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((base + "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..")
+                continue;
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                RemoveTree(base + name);
+            } else {
+                SetFileAttributesA((base + name).c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA((base + name).c_str());
+            }
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(base.c_str());
+}
+
+void MakeFolders(const std::string &folder)
+{
+    for (size_t slash = folder.find('\\', 3); slash != std::string::npos; slash = folder.find('\\', slash + 1))
+        CreateDirectoryA(folder.substr(0, slash).c_str(), NULL);
+    CreateDirectoryA(folder.c_str(), NULL);
+}
+
+} // namespace rig

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Runs a Windows x86_64 program under wine64: the cross-compiling emulator of
+# the test configuration, used by ctest for every test and for test discovery.
+#
+#   tests/wine-run.sh <program.exe> [arguments...]
+#
+# The Wine prefix is WINEPREFIX when set, otherwise "wineprefix" beside the
+# program (the build directory).  A prefix that does not exist yet is booted
+# first, quietly.  scripts/test.sh normally boots the prefix and keeps one
+# wineserver running for the whole run; without that, Wine starts its own
+# server, whose output must not reach the caller's pipes, so it is started
+# here with its output sent to /dev/null.
+set -u
+
+program="${1:?usage: wine-run.sh program.exe [arguments...]}"
+: "${WINEPREFIX:=$(cd "$(dirname "$program")" && pwd)/wineprefix}"
+export WINEPREFIX WINEARCH=win64 WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml="
+
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
+
+if [ ! -f "$WINEPREFIX/.update-timestamp" ]; then
+  "$wine" wineboot -i >/dev/null 2>&1 </dev/null
+fi
+# Starts a server that outlives this program by a few seconds unless one is
+# running already (a second server sees the first and exits at once).
+"$wineserver" -p5 >/dev/null 2>&1 </dev/null
+
+# Wine's console output ends lines with "\r\n".  The list that gtest test
+# discovery parses must have plain "\n", or every test name would end in "\r".
+for argument in "$@"; do
+  if [ "$argument" = "--gtest_list_tests" ]; then
+    set -o pipefail
+    "$wine" "$@" | tr -d '\r'
+    exit $?
+  fi
+done
+exec "$wine" "$@"
