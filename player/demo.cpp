@@ -133,6 +133,8 @@ static void PrintRequests(size_t from)
                (int)Player().Requests[i].WParam);
 }
 
+static std::string SignaturePath;
+
 static void PlayThrough(void)
 {
     PlayerState &player = Player();
@@ -158,6 +160,7 @@ static void PlayThrough(void)
         PlayerPump();
         PrintRequests(requests);
         PrintNewBoxesAndDebugOutput();
+        printf("  signature file now: \"%s\"\n", Printable(rig::ReadFile(SignaturePath)).c_str());
         player.OutputMs += 1000;
     }
 }
@@ -166,6 +169,7 @@ int main(void)
 {
     setvbuf(stdout, NULL, _IONBF, 0);
     std::string plugins = rig::ExecutableFolder() + "Plugins\\";
+    SignaturePath = plugins + "signature.txt";
     if (!PreparePluginsFolder(plugins))
         return 1;
 
