@@ -1,0 +1,108 @@
+/*
+ * The rig with the real DLL: ticks reach the plug-in's poll callback and
+ * stop with its timer, and real boxes are found, read, answered and may
+ * nest, a tick inside an open box opening another, as the system's modal
+ * loops allow.
+ */
+#include "tests/rig/fixture.h"
+
+namespace
+{
+
+const char OpenWarning[] = "Can not open selected file";
+
+size_t CountRequests(LPARAM code)
+{
+    size_t count = 0;
+    for (const PlayerMessage &request : Player().Requests)
+        count += request.LParam == code;
+    return count;
+}
+
+BOOL CALLBACK CountShownDialogs(HWND window, LPARAM count)
+{
+    char className[32];
+    if (IsWindowVisible(window) && GetClassNameA(window, className, sizeof className) &&
+        strcmp(className, "#32770") == 0)
+        ++*(int *)count;
+    return TRUE;
+}
+
+int ShownDialogs()
+{
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), CountShownDialogs, (LPARAM)&count);
+    return count;
+}
+
+class Rig : public PluginTest
+{
+};
+
+TEST_F(Rig, TickRunsThePollCallbackUntilTheTimerIsKilled)
+{
+    WriteSettings("AlwaysConfigureOnLaunch=0\r\nUseSignature=0\r\nUseLog=0\r\nUseNowPlaying=0\r\n");
+    SetPlaylist({"C:\\a.mp3"});
+    ASSERT_EQ(StartPlugin(), 0);
+    EXPECT_EQ(CountRequests(HOST_GET_LIST_POSITION), 0u) << "the timer never fires by itself";
+    rig::Tick();
+    EXPECT_EQ(CountRequests(HOST_GET_LIST_POSITION), 1u);
+    PlayerPumpFor(100);
+    EXPECT_EQ(CountRequests(HOST_GET_LIST_POSITION), 1u) << "the timer never fires by itself";
+    rig::Tick();
+    EXPECT_EQ(CountRequests(HOST_GET_LIST_POSITION), 2u);
+    StopPlugin();
+    size_t requests = Player().Requests.size();
+    rig::Tick();
+    EXPECT_EQ(Player().Requests.size(), requests) << "no tick after the timer was killed";
+}
+
+TEST_F(Rig, RealBoxesAreReadAnsweredAndMayNest)
+{
+    std::string signature = Folder() + "missing\\signature.txt";
+    WriteSettings("AlwaysConfigureOnLaunch=0\r\nUseLog=0\r\nUseNowPlaying=0\r\nUseSignature=1\r\n"
+                  "SignatureFileName=" +
+                  signature + "\r\n");
+    rig::UseRealBoxes(true);
+    int opened = 0;
+    int shownInside = 0;
+    rig::OnBox([&](const rig::Box &) {
+        shownInside = ShownDialogs();
+        if (opened++ == 0) {
+            /* A track change inside the first box: the signature cannot be written either. */
+            SetPlaylist({"C:\\Music\\a.mp3"});
+            rig::Tick();
+        }
+    });
+    ASSERT_EQ(StartPlugin(), 0);
+    EXPECT_EQ(opened, 2);
+    EXPECT_EQ(shownInside, 2) << "the second box opened over the first";
+    ASSERT_EQ(rig::Boxes().size(), 2u);
+    for (const rig::Box &box : rig::Boxes()) {
+        EXPECT_EQ(box.Caption, OpenWarning);
+        EXPECT_EQ(box.Text, signature);
+        EXPECT_EQ(box.Flags, (UINT)(MB_OK | MB_ICONWARNING));
+    }
+    EXPECT_EQ(ShownDialogs(), 0) << "every box was closed";
+    EXPECT_FALSE(rig::FileExists(signature));
+}
+
+TEST_F(Rig, RecordedBoxesRunTheCallbackInPlaceOfTheModalLoop)
+{
+    std::string signature = Folder() + "missing\\signature.txt";
+    WriteSettings("AlwaysConfigureOnLaunch=0\r\nUseLog=0\r\nUseNowPlaying=0\r\nUseSignature=1\r\n"
+                  "SignatureFileName=" +
+                  signature + "\r\n");
+    std::vector<size_t> boxesSeen;
+    rig::OnBox([&](const rig::Box &box) {
+        EXPECT_EQ(box.Caption, OpenWarning);
+        boxesSeen.push_back(rig::Boxes().size());
+        EXPECT_EQ(ShownDialogs(), 0) << "no real box";
+    });
+    ASSERT_EQ(StartPlugin(), 0);
+    StopPlugin();
+    ASSERT_EQ(rig::Boxes().size(), 2u) << "one box at init, one at quit";
+    EXPECT_EQ(boxesSeen, (std::vector<size_t>{1, 2})) << "each box is recorded before its callback runs";
+}
+
+} // namespace
