@@ -1,0 +1,78 @@
+/*
+ * The Copy Title and Copy File Name commands with the real DLL: the
+ * current track's texts on the clipboard, placed by the player's window.
+ * The clipboard is machine-wide, so these run one at a time.
+ */
+#include "tests/rig/fixture.h"
+
+namespace
+{
+
+std::string ClipboardText()
+{
+    std::string text = "<none>";
+    if (!OpenClipboard(NULL))
+        return "<not opened>";
+    HANDLE block = GetClipboardData(CF_TEXT);
+    if (block) {
+        const char *bytes = (const char *)GlobalLock(block);
+        if (bytes)
+            text = bytes;
+        GlobalUnlock(block);
+    }
+    CloseClipboard();
+    return text;
+}
+
+void PutOnClipboard(const std::string &text)
+{
+    ASSERT_TRUE(OpenClipboard(NULL));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
+    GlobalUnlock(block);
+    SetClipboardData(CF_TEXT, block);
+    CloseClipboard();
+}
+
+class CopyCommandTest : public PluginTest
+{
+  protected:
+    void Start()
+    {
+        WriteSettings("AlwaysConfigureOnLaunch=0\r\nUseNowPlaying=0\r\n"
+                      "AutoClipboardCopyFileName=0\r\nAutoClipboardCopyTitle=0\r\n");
+        ASSERT_EQ(StartPlugin(), 0);
+    }
+};
+
+TEST_F(CopyCommandTest, TitleAndFileNameOfTheCurrentTrack)
+{
+    Start();
+    SetPlaylist({"C:\\Music\\100% %s.mp3"});
+    rig::Tick();
+    PutOnClipboard("before");
+    Player().Received.clear();
+    EXPECT_EQ(1, Command(ID_COPY_TITLE));
+    EXPECT_EQ("Title of C:\\Music\\100% %s.mp3", ClipboardText());
+    EXPECT_EQ(PlayerWindow(), GetClipboardOwner());
+    EXPECT_EQ(1, Command(ID_COPY_FILE_NAME));
+    EXPECT_EQ("C:\\Music\\100% %s.mp3", ClipboardText());
+    EXPECT_TRUE(Player().Received.empty()) << "consumed";
+}
+
+TEST_F(CopyCommandTest, EmptyTextsGoToTheClipboardAsEmptyStrings)
+{
+    Start();
+    PutOnClipboard("before");
+    EXPECT_EQ(1, Command(ID_COPY_FILE_NAME));
+    EXPECT_EQ("", ClipboardText()) << "no track seen yet";
+    SetPlaylist({"C:\\Music\\untitled.mp3"});
+    Player().Playlist[0].NoTitle = true;
+    rig::Tick();
+    PutOnClipboard("before");
+    EXPECT_EQ(1, Command(ID_COPY_TITLE));
+    EXPECT_EQ("", ClipboardText());
+}
+
+} // namespace
