@@ -164,7 +164,9 @@ class WatchTest : public PluginTest
     /* Starts the plug-in with these settings, never the configuration dialog. */
     void Start(const std::string &settings)
     {
-        WriteSettings("AlwaysConfigureOnLaunch=0\r\n" + settings);
+        /* The Now Playing dialog only where a test asks for it. */
+        std::string nowPlaying = settings.find("UseNowPlaying=") == std::string::npos ? "UseNowPlaying=0\r\n" : "";
+        WriteSettings("AlwaysConfigureOnLaunch=0\r\n" + nowPlaying + settings);
         ASSERT_EQ(0, StartPlugin());
     }
     std::string SignatureSettings(int title, int file)
