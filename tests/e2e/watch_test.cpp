@@ -210,6 +210,8 @@ struct SignatureCase {
     const char *Middle; /* what stands between the lead-in and the track line; %T and %F for title and file */
 };
 
+void PrintTo(const SignatureCase &c, std::ostream *out) { *out << "title " << c.Title << ", file " << c.File; }
+
 class SignatureSwitches : public WatchTest, public ::testing::WithParamInterface<SignatureCase>
 {
 };
@@ -255,6 +257,8 @@ struct LogCase {
     int Title, File;
     std::vector<std::string> Texts; /* after "WinAmp started", before "WinAmp quit" */
 };
+
+void PrintTo(const LogCase &c, std::ostream *out) { *out << "title " << c.Title << ", file " << c.File; }
 
 class LogSwitches : public WatchTest, public ::testing::WithParamInterface<LogCase>
 {

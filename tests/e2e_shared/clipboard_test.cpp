@@ -148,6 +148,8 @@ struct CopyCase {
     std::vector<std::string> Placed; /* in order; the last is what the clipboard holds */
 };
 
+void PrintTo(const CopyCase &c, std::ostream *out) { *out << "file name " << c.FileName << ", title " << c.Title; }
+
 class ClipboardSwitches : public ClipboardTest, public ::testing::WithParamInterface<CopyCase>
 {
 };

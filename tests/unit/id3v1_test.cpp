@@ -83,6 +83,9 @@ struct TagCase {
     std::string Title, Artist, Album, Comment;
 };
 
+/* Names the case in test lists instead of dumping its bytes. */
+void PrintTo(const TagCase &c, std::ostream *out) { *out << c.Name; }
+
 class Id3v1Read : public ::testing::TestWithParam<TagCase>
 {
 };
