@@ -4,9 +4,9 @@
 #
 #   scripts/run-ctest.sh <test build dir> [ctest arguments...]
 #
-# Boots the prefix once, lets top-level windows be unmanaged (destroying a
-# shown window then takes milliseconds instead of seconds without a window
-# manager), keeps one wineserver for the whole run and stops it at the end.
+# Keeps one wineserver for the whole run, prepares the prefix
+# (tests/wine-prefix.sh), and stops the server at the end.  A test that
+# hangs is stopped after 300 seconds.
 # Wine's background processes get /dev/null for their output: holding
 # ctest's pipes they would make it wait after every test.
 set -uo pipefail
@@ -16,11 +16,13 @@ shift
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
-"$wine" wineboot -i >/dev/null 2>&1 </dev/null
-"$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
+# The persistent server first: a server that wineboot started would be the
+# one every later program used, and it would exit between tests.
+mkdir -p "$WINEPREFIX"
 "$wineserver" -p >/dev/null 2>&1 </dev/null
+bash "$(dirname "${BASH_SOURCE[0]}")/../tests/wine-prefix.sh"
 
-ctest --test-dir "$tests" -j2 --output-on-failure "$@"
+ctest --test-dir "$tests" -j2 --output-on-failure --timeout 300 "$@"
 code=$?
 
 "$wineserver" -k >/dev/null 2>&1 </dev/null

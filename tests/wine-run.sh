@@ -9,7 +9,8 @@
 # first, quietly.  scripts/test.sh normally boots the prefix and keeps one
 # wineserver running for the whole run; without that, Wine starts its own
 # server, whose output must not reach the caller's pipes, so it is started
-# here with its output sent to /dev/null.
+# here with its output sent to /dev/null.  A new prefix is prepared by
+# tests/wine-prefix.sh.
 set -u
 
 program="${1:?usage: wine-run.sh program.exe [arguments...]}"
@@ -19,12 +20,13 @@ export WINEPREFIX WINEARCH=win64 WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
-if [ ! -f "$WINEPREFIX/.update-timestamp" ]; then
-  "$wine" wineboot -i >/dev/null 2>&1 </dev/null
-fi
 # Starts a server that outlives this program by a few seconds unless one is
 # running already (a second server sees the first and exits at once).
+mkdir -p "$WINEPREFIX"
 "$wineserver" -p5 >/dev/null 2>&1 </dev/null
+if [ ! -f "$WINEPREFIX/.update-timestamp" ]; then
+  bash "$(dirname "${BASH_SOURCE[0]}")/wine-prefix.sh"
+fi
 
 # Wine's console output ends lines with "\r\n".  The list that gtest test
 # discovery parses must have plain "\n", or every test name would end in "\r".

@@ -6,6 +6,8 @@
  */
 #include "tests/rig/fixture.h"
 
+#include <memory>
+
 namespace
 {
 
@@ -103,6 +105,48 @@ TEST_F(Rig, RecordedBoxesRunTheCallbackInPlaceOfTheModalLoop)
     StopPlugin();
     ASSERT_EQ(rig::Boxes().size(), 2u) << "one box at init, one at quit";
     EXPECT_EQ(boxesSeen, (std::vector<size_t>{1, 2})) << "each box is recorded before its callback runs";
+}
+
+TEST_F(Rig, CallbackMayReplaceItselfWhileItRuns)
+{
+    std::string signature = Folder() + "missing\\signature.txt";
+    WriteSettings("AlwaysConfigureOnLaunch=0\r\nUseLog=0\r\nUseNowPlaying=0\r\nUseSignature=1\r\n"
+                  "SignatureFileName=" +
+                  signature + "\r\n");
+    std::vector<std::string> calls;
+    /* Held by the first callback: released only when the last copy of it is gone. */
+    bool released = false;
+    std::shared_ptr<int> held(new int(0), [&released](int *p) {
+        delete p;
+        released = true;
+    });
+    rig::OnBox([&calls, &released, held](const rig::Box &) {
+        rig::OnBox([&calls](const rig::Box &) { calls.push_back("second"); });
+        calls.push_back(released ? "first, destroyed while running" : "first");
+    });
+    held.reset();
+    ASSERT_EQ(StartPlugin(), 0);
+    StopPlugin();
+    EXPECT_EQ(calls, (std::vector<std::string>{"first", "second"}));
+    EXPECT_TRUE(released);
+}
+
+/* The fixture drops the test's callback before the quit of its tear-down. */
+TEST_F(Rig, TearDownRecordsQuitBoxesWithoutTheTestsCallback)
+{
+    std::string signature = Folder() + "missing\\signature.txt";
+    WriteSettings("AlwaysConfigureOnLaunch=0\r\nUseLog=0\r\nUseNowPlaying=0\r\nUseSignature=1\r\n"
+                  "SignatureFileName=" +
+                  signature + "\r\n");
+    int calls = 0;
+    rig::UseRealBoxes(true);
+    rig::OnBox([&calls](const rig::Box &) { calls++; });
+    ASSERT_EQ(StartPlugin(), 0);
+    ASSERT_EQ(calls, 1);
+    TearDown();
+    EXPECT_EQ(calls, 1) << "the quit box did not reach the test's callback";
+    EXPECT_EQ(rig::Boxes().size(), 2u) << "but it was recorded";
+    EXPECT_FALSE(Running());
 }
 
 } // namespace

@@ -54,6 +54,17 @@ static int NextBoxAnswer(void)
     return answer;
 }
 
+/*
+ * Runs a copy of the callback: the callback may replace itself (OnBox inside
+ * OnBox) without destroying the code that is running.
+ */
+static void RunBoxCallback(const Box &box)
+{
+    std::function<void(const Box &)> callback = WhileBoxOpen;
+    if (callback)
+        callback(box);
+}
+
 /* ---- real message boxes ----
  *
  * A real box runs its own modal loop on this thread.  Before it is shown a
@@ -129,8 +140,7 @@ static void CALLBACK WatchForBox(HWND, UINT, UINT_PTR timer, DWORD)
     Box box = {GetWindow(watch->Found, GW_OWNER), WindowText(GetDlgItem(watch->Found, 0xFFFF)),
                WindowText(watch->Found), watch->Flags};
     BoxRecords.push_back(box);
-    if (WhileBoxOpen)
-        WhileBoxOpen(box);
+    RunBoxCallback(box);
     PostMessageA(watch->Found, WM_COMMAND, MAKEWPARAM(watch->Answer, BN_CLICKED),
                  (LPARAM)GetDlgItem(watch->Found, watch->Answer));
 }
@@ -156,8 +166,7 @@ static int WINAPI RecordMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT
         return ShowRealBox(owner, text, caption, flags);
     Box box = {owner, text ? text : "", caption ? caption : "", flags};
     BoxRecords.push_back(box);
-    if (WhileBoxOpen)
-        WhileBoxOpen(box);
+    RunBoxCallback(box);
     return NextBoxAnswer();
 }
 

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Boots the Wine prefix WINEPREFIX (creating it when new) and sets what the
+# tests need, all output to /dev/null (Wine's background processes inherit
+# it and must not hold a caller's pipes):
+#  - top-level windows unmanaged: without a window manager, destroying or
+#    hiding a shown window would otherwise block for about two seconds;
+#  - no crash dialog: a crashing test program prints Wine's backtrace and
+#    ends with a failure code instead of waiting for a click in Xvfb.
+set -u
+: "${WINEPREFIX:?WINEPREFIX must be set}"
+export WINEARCH=win64 WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml="
+wine=/usr/lib/wine/wine64
+
+mkdir -p "$WINEPREFIX"
+"$wine" wineboot -i >/dev/null 2>&1 </dev/null
+"$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
+"$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
