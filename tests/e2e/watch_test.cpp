@@ -562,6 +562,28 @@ TEST_F(WatchTest, BoxesWhilePlayerMovesOnTwice)
     }
 }
 
+/* The poller's warning box as the system shows it: unowned, the file name under the caption. */
+TEST_F(WatchTest, RealWarningBoxAfterTheChange)
+{
+    std::string signature = Path("missing\\sig.txt");
+    Start("UseSignature=1\r\nSignatureFileName=" + signature + "\r\nRecordSignatureTitle=1\r\n" + LogSettings(1, 0));
+    rig::Boxes().clear();
+    rig::UseRealBoxes(true);
+    std::vector<std::string> logWhileOpen;
+    rig::OnBox([&](const rig::Box &) { logWhileOpen = LogTexts(); });
+    SetPlaylist({"C:\\a.mp3"});
+    rig::Tick();
+    rig::OnBox(nullptr);
+    rig::UseRealBoxes(false);
+
+    ASSERT_EQ(1u, rig::Boxes().size());
+    EXPECT_EQ(signature, rig::Boxes()[0].Text);
+    EXPECT_EQ(Caption, rig::Boxes()[0].Caption);
+    EXPECT_EQ((HWND)NULL, rig::Boxes()[0].Owner);
+    EXPECT_EQ((UINT)(MB_OK | MB_ICONWARNING), rig::Boxes()[0].Flags);
+    EXPECT_EQ(std::vector<std::string>({"WinAmp started", "Title of C:\\a.mp3"}), logWhileOpen);
+}
+
 /*
  * The signature fails for the first two tracks (the test holds the file
  * locked) while the player moves on twice inside the boxes; the lock goes
