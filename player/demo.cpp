@@ -135,6 +135,28 @@ static void PrintRequests(size_t from)
 
 static std::string SignaturePath;
 
+/*
+ * Plug-in commands sent to the player's main window, as the tray menu does:
+ * the plug-in's hook turns them into the player's own commands.
+ */
+static void SendPluginCommands(void)
+{
+    const struct {
+        WPARAM Command;
+        const char *Name;
+    } commands[] = {{ID_PAUSE_RESUME, "ID_PAUSE_RESUME"}, {ID_PREVIOUS_TRACK, "ID_PREVIOUS_TRACK"}};
+    for (const auto &command : commands) {
+        size_t received = Player().Received.size();
+        SendMessageA(PlayerWindow(), WM_COMMAND, command.Command, 0);
+        PlayerPump();
+        printf("plug-in command %s (%u):\n", command.Name, (unsigned)command.Command);
+        for (size_t i = received; i < Player().Received.size(); i++)
+            printf("  the player received WM_COMMAND %u\n", (unsigned)Player().Received[i].WParam);
+        printf("  the player is now at entry %d, status %d\n", Player().Position, Player().Status);
+        PrintNewBoxesAndDebugOutput();
+    }
+}
+
 static void PlayThrough(void)
 {
     PlayerState &player = Player();
@@ -194,6 +216,7 @@ int main(void)
     PrintNewBoxesAndDebugOutput();
 
     PlayThrough();
+    SendPluginCommands();
 
     size_t trayCalls = rig::TrayCalls().size();
     printf("quit\n");
@@ -203,7 +226,6 @@ int main(void)
     PrintTrayCalls(trayCalls);
     PrintNewBoxesAndDebugOutput();
     printf("module still loaded after quit: %s\n", GetModuleHandleA("gen_Kestrune.dll") ? "yes" : "no");
-    printf("commands the player received: %u\n", (unsigned)Player().Received.size());
     for (const rig::ShellCall &call : rig::ShellCalls())
         printf("  shell \"%s\" \"%s\" (not carried out)\n", call.Verb.c_str(), call.File.c_str());
 
