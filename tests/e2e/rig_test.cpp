@@ -149,4 +149,14 @@ TEST_F(Rig, TearDownRecordsQuitBoxesWithoutTheTestsCallback)
     EXPECT_FALSE(Running());
 }
 
+/* Debugger output of the whole process is caught, in order, and the program goes on after each text. */
+TEST_F(Rig, DebuggerOutputIsCaughtInOrderAndExecutionContinues)
+{
+    rig::DebugOutput().clear();
+    OutputDebugStringA("first text");
+    OutputDebugStringA("");
+    OutputDebugStringA("second\n");
+    EXPECT_EQ(rig::DebugOutput(), (std::vector<std::string>{"first text", "", "second\n"}));
+}
+
 } // namespace
