@@ -16,11 +16,15 @@ shift
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
-# The persistent server first: a server that wineboot started would be the
-# one every later program used, and it would exit between tests.
-mkdir -p "$WINEPREFIX"
-"$wineserver" -p >/dev/null 2>&1 </dev/null
+# Prepare the prefix, then stop everything it started: Wine's desktop
+# process, started by a first boot before the settings existed, would keep
+# the old ones.  Then one persistent server for the run, started before any
+# program (a server that a program started would exit between tests).
 bash "$(dirname "${BASH_SOURCE[0]}")/../tests/wine-prefix.sh"
+"$wineserver" -k >/dev/null 2>&1 </dev/null
+"$wineserver" -w >/dev/null 2>&1 </dev/null
+"$wineserver" -p >/dev/null 2>&1 </dev/null
+"$wine" wineboot >/dev/null 2>&1 </dev/null
 
 ctest --test-dir "$tests" -j2 --output-on-failure --timeout 300 "$@"
 code=$?

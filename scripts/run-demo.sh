@@ -8,11 +8,12 @@ tests="$1"
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
-# The persistent server first: a server that wineboot started would be the
-# one every later program used, and it would exit between tests.
-mkdir -p "$WINEPREFIX"
-"$wineserver" -p >/dev/null 2>&1 </dev/null
+# Prepare the prefix, then stop what its first boot started with the old
+# settings, and run with one quiet persistent server.
 bash "$(dirname "${BASH_SOURCE[0]}")/../tests/wine-prefix.sh"
+"$wineserver" -k >/dev/null 2>&1 </dev/null
+"$wineserver" -w >/dev/null 2>&1 </dev/null
+"$wineserver" -p >/dev/null 2>&1 </dev/null
 
 "$wine" "$tests/kestrune_player_demo.exe" | tr -d '\r'
 code=${PIPESTATUS[0]}

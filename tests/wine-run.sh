@@ -5,8 +5,7 @@
 #   tests/wine-run.sh <program.exe> [arguments...]
 #
 # The Wine prefix is WINEPREFIX when set, otherwise "wineprefix" beside the
-# program (the build directory).  A prefix that does not exist yet is booted
-# first, quietly.  scripts/test.sh normally boots the prefix and keeps one
+# program (the build directory).  scripts/test.sh normally boots the prefix and keeps one
 # wineserver running for the whole run; without that, Wine starts its own
 # server, whose output must not reach the caller's pipes, so it is started
 # here with its output sent to /dev/null.  A new prefix is prepared by
@@ -20,13 +19,16 @@ export WINEPREFIX WINEARCH=win64 WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
-# Starts a server that outlives this program by a few seconds unless one is
-# running already (a second server sees the first and exits at once).
-mkdir -p "$WINEPREFIX"
-"$wineserver" -p5 >/dev/null 2>&1 </dev/null
+# A new prefix is prepared, and what its first boot started with the old
+# settings is stopped.  Then a server that outlives this program by a few
+# seconds is started, unless one is running already (a second server sees
+# the first and exits at once).
 if [ ! -f "$WINEPREFIX/.update-timestamp" ]; then
   bash "$(dirname "${BASH_SOURCE[0]}")/wine-prefix.sh"
+  "$wineserver" -k >/dev/null 2>&1 </dev/null
+  "$wineserver" -w >/dev/null 2>&1 </dev/null
 fi
+"$wineserver" -p5 >/dev/null 2>&1 </dev/null
 
 # Wine's console output ends lines with "\r\n".  The list that gtest test
 # discovery parses must have plain "\n", or every test name would end in "\r".
