@@ -21,10 +21,7 @@ int GetListPosition(void) { return (int)AskPlayer(0, HOST_GET_LIST_POSITION); }
 const char *GetPlaylistFile(int index) { return (const char *)AskPlayer((WPARAM)index, HOST_GET_PLAYLIST_FILE); }
 const char *GetPlaylistTitle(int index) { return (const char *)AskPlayer((WPARAM)index, HOST_GET_PLAYLIST_TITLE); }
 
-void SendPlayerCommand(int command)
-{
-    SendMessageA(PluginRecord.HostMainWindow, WM_COMMAND, (WPARAM)command, 0);
-}
+void SendPlayerCommand(int command) { SendMessageA(PluginRecord.HostMainWindow, WM_COMMAND, (WPARAM)command, 0); }
 
 /*
  * "winamp.m3u" in the directory of the host process's executable.  The

@@ -30,7 +30,7 @@ struct PlayerPluginRecord {
 struct PlayerEntry {
     std::string File;
     std::string Title;
-    bool NoTitle = false; /* GetPlaylistTitle answers 0 for this entry */
+    bool NoTitle = false;   /* GetPlaylistTitle answers 0 for this entry */
     int LengthSeconds = -1; /* written as <len> in winamp.m3u; -1 = unknown */
 };
 
@@ -43,16 +43,16 @@ struct PlayerMessage {
 
 struct PlayerState {
     std::vector<PlayerEntry> Playlist;
-    int Position = 0;       /* GetListPosition; GetPlaylistFile answers 0 outside the list */
-    int Status = 0;         /* GetPlayStatus: 1 playing, 3 paused, 0 stopped */
-    int OutputMs = -1;      /* GetOutputTime 0 */
-    int LengthSeconds = 0;  /* GetOutputTime 1 */
+    int Position = 0;      /* GetListPosition; GetPlaylistFile answers 0 outside the list */
+    int Status = 0;        /* GetPlayStatus: 1 playing, 3 paused, 0 stopped */
+    int OutputMs = -1;     /* GetOutputTime 0 */
+    int LengthSeconds = 0; /* GetOutputTime 1 */
     /* Every WM_COMMAND, WM_KEYDOWN and WM_KEYUP that reached the player's own procedure, in order. */
     std::vector<PlayerMessage> Received;
     /* Every WM_USER request, in order (wParam and the code in lParam). */
     std::vector<PlayerMessage> Requests;
-    std::vector<int> Jumps;  /* positions of JumpToTime requests */
-    int PlaylistWrites = 0;  /* WritePlaylist requests answered */
+    std::vector<int> Jumps; /* positions of JumpToTime requests */
+    int PlaylistWrites = 0; /* WritePlaylist requests answered */
 };
 
 /*

@@ -96,10 +96,7 @@ int PluginInit(void)
 }
 
 /* Runs the configuration dialog modally; its result is ignored. */
-void PluginConfig(void)
-{
-    RunConfigurationDialog();
-}
+void PluginConfig(void) { RunConfigurationDialog(); }
 
 /*
  * Stops everything init started.  The hook goes last, after the boxes the

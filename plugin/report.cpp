@@ -20,8 +20,8 @@ static const char NoSystemText[] = "No description is available for this error."
 void ReportSystemError(HWND owner, DWORD code, const char *source, unsigned line)
 {
     char *systemText = NULL;
-    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                   NULL, code, 0x0400, (LPSTR)&systemText, 0, NULL);
+    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
+                   code, 0x0400, (LPSTR)&systemText, 0, NULL);
     const char *text = systemText ? systemText : NoSystemText;
     const char *slash = strrchr(source, '\\');
     const char *name = slash ? slash + 1 : source;

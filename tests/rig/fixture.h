@@ -12,10 +12,11 @@
 #include "res/resource.h"
 #include "tests/rig/rig.h"
 
-class PluginTest : public ::testing::Test {
+class PluginTest : public ::testing::Test
+{
   protected:
-    void SetUp() override;     /* empties the test folder, creates the player window, resets the rig */
-    void TearDown() override;  /* stops the plug-in if it runs, destroys the window */
+    void SetUp() override;    /* empties the test folder, creates the player window, resets the rig */
+    void TearDown() override; /* stops the plug-in if it runs, destroys the window */
 
     /* <exe folder>\tmp\<Suite>.<Test>\ , created empty for each test. */
     std::string Folder() const { return folder_; }

@@ -17,7 +17,8 @@
 #include <string>
 #include <vector>
 
-namespace rig {
+namespace rig
+{
 
 /* ---- message boxes ---- */
 
@@ -57,8 +58,8 @@ struct TimerRecord {
     UINT_PTR RequestedId;
     UINT Period;
     TIMERPROC Callback;
-    UINT_PTR Id;       /* what SetTimer returned */
-    bool Killed;       /* KillTimer(NULL, Id) was called */
+    UINT_PTR Id; /* what SetTimer returned */
+    bool Killed; /* KillTimer(NULL, Id) was called */
 };
 /* Every SetTimer call of the plug-in, in order. */
 std::vector<TimerRecord> &Timers();
@@ -73,14 +74,14 @@ void Tick();
 /* ---- tray icon ---- */
 
 struct TrayCall {
-    DWORD Action;   /* NIM_ADD, NIM_DELETE, ... */
-    DWORD Size;     /* cbSize */
+    DWORD Action; /* NIM_ADD, NIM_DELETE, ... */
+    DWORD Size;   /* cbSize */
     HWND Window;
     UINT Id;
     UINT Flags;
     UINT CallbackMessage;
     HICON Icon;
-    BOOL Result;    /* what the system's Shell_NotifyIconA returned */
+    BOOL Result; /* what the system's Shell_NotifyIconA returned */
 };
 std::vector<TrayCall> &TrayCalls();
 
@@ -92,7 +93,7 @@ struct ShellCall {
     std::string File;
     std::string Parameters;
     std::string Directory;
-    bool HasParameters;  /* the parameters pointer was not null */
+    bool HasParameters; /* the parameters pointer was not null */
     bool HasDirectory;
     int Show;
 };
@@ -108,7 +109,7 @@ void Reset();
 
 /* ---- files ---- */
 
-std::string ReadFile(const std::string &path);   /* whole file; empty when missing */
+std::string ReadFile(const std::string &path); /* whole file; empty when missing */
 void WriteFile(const std::string &path, const std::string &bytes);
 bool FileExists(const std::string &path);
 /* Folder of the running executable, with a trailing backslash. */
@@ -118,6 +119,6 @@ void RemoveTree(const std::string &folder);
 /* Creates a folder and every missing folder above it. */
 void MakeFolders(const std::string &folder);
 
-}  // namespace rig
+} // namespace rig
 
 #endif
