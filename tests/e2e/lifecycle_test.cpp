@@ -167,6 +167,39 @@ TEST_F(Lifecycle, FailedPollTimerShownInARealBox)
     EXPECT_EQ(rig::Boxes()[0].Owner, (HWND)NULL);
 }
 
+/*
+ * The error box for codes the system describes differently: a text with
+ * insert markers is shown as it stands, never filled from arguments that do
+ * not exist; a code without any text gets the plug-in's own sentence.
+ */
+TEST_F(Lifecycle, FailedPollTimerTextsWithoutArguments)
+{
+    struct Case {
+        DWORD Code;
+        std::string Text;
+    };
+    const std::string withInserts = SystemText(ERROR_MR_MID_NOT_FOUND);
+    ASSERT_NE(withInserts.find("%1"), std::string::npos) << "a system text with an insert: " << withInserts;
+    const Case cases[] = {
+        {ERROR_MR_MID_NOT_FOUND, withInserts},
+        {0x2000FFFFu, "No description is available for this error."},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Code);
+        WriteSettings(QuietStart);
+        rig::Reset();
+        rig::FailNextSetTimer(c.Code);
+        EXPECT_EQ(StartPlugin(), 0);
+        ASSERT_EQ(rig::Boxes().size(), 1u);
+        EXPECT_EQ(rig::Boxes()[0].Text, c.Text);
+        char caption[80];
+        snprintf(caption, sizeof caption, "Error %u lookup from line 694 of gen_Kestrune.", (unsigned)c.Code);
+        EXPECT_EQ(rig::Boxes()[0].Caption, caption);
+        EXPECT_GE(FindSequence(rig::DebugOutput(), {caption, c.Text, "\n"}), 0);
+        StopPlugin();
+    }
+}
+
 class SettingsPath : public PluginTest
 {
 };
