@@ -4,6 +4,7 @@
  * comes back unchanged.
  */
 #include "tests/rig/fixture.h"
+#include "tests/settings_files.h"
 
 #include <atomic>
 #include <functional>
@@ -12,82 +13,6 @@
 
 namespace
 {
-
-/*
- * What quit writes after a first start: the section, then every key but the
- * five paths, in the order of a new file, as the system writes them
- * ("key=value" and CR LF, an empty face name as "key=").
- */
-const char FirstStartFile[] = "[Vellacord_Tovk]\r\n"
-                              "UseSignature=1\r\n"
-                              "RecordSignatureFileName=1\r\n"
-                              "RecordSignatureTitle=1\r\n"
-                              "UseLog=1\r\n"
-                              "RecordLogFileName=1\r\n"
-                              "RecordLogTitle=1\r\n"
-                              "UseM3U=1\r\n"
-                              "AutoClipboardCopyFileName=0\r\n"
-                              "AutoClipboardCopyTitle=0\r\n"
-                              "AlwaysConfigureOnLaunch=1\r\n"
-                              "Zelt_Mode=0\r\n"
-                              "MarqueeBackground=0\r\n"
-                              "MarqueeForeground_Title=0\r\n"
-                              "Font_Title_Description=0:0:0:0:0:0:0:0:0:0:0:0:0\r\n"
-                              "FONT_Title_FaceName=\r\n"
-                              "FONT_Title_Display=0\r\n"
-                              "MarqueeForeground_Artist=0\r\n"
-                              "Font_Artist_Description=0:0:0:0:0:0:0:0:0:0:0:0:0\r\n"
-                              "FONT_Artist_FaceName=\r\n"
-                              "FONT_Artist_Display=0\r\n"
-                              "MarqueeForeground_Album=0\r\n"
-                              "Font_Album_Description=0:0:0:0:0:0:0:0:0:0:0:0:0\r\n"
-                              "FONT_Album_FaceName=\r\n"
-                              "FONT_Album_Display=0\r\n"
-                              "MarqueeForeground_Time=0\r\n"
-                              "Font_Time_Description=0:0:0:0:0:0:0:0:0:0:0:0:0\r\n"
-                              "FONT_Time_FaceName=\r\n"
-                              "FONT_Time_Display=0\r\n"
-                              "UseNowPlaying=1\r\n";
-
-/*
- * Every key set, in the order and spelling of a new file.  Signature, log
- * and Now Playing are off and the configuration dialog is not opened at
- * init, so nothing but the settings store touches a file.
- */
-const char FullFileLines[] = "SignatureFileName=C:\\Mail\\signature.txt\r\n"
-                             "UseSignature=0\r\n"
-                             "RecordSignatureFileName=0\r\n"
-                             "RecordSignatureTitle=0\r\n"
-                             "LogFileName=C:\\Logs\\played.log\r\n"
-                             "UseLog=0\r\n"
-                             "RecordLogFileName=0\r\n"
-                             "RecordLogTitle=0\r\n"
-                             "M3UFileName=C:\\Music\\master.m3u\r\n"
-                             "UseM3U=0\r\n"
-                             "AutoClipboardCopyFileName=1\r\n"
-                             "AutoClipboardCopyTitle=1\r\n"
-                             "AlwaysConfigureOnLaunch=0\r\n"
-                             "Zelt_Mode=1\r\n"
-                             "MarqueeBackground=16711935\r\n"
-                             "MarqueeForeground_Title=255\r\n"
-                             "Font_Title_Description=-19:0:0:0:700:0:0:0:0:3:2:1:34\r\n"
-                             "FONT_Title_FaceName=Arial\r\n"
-                             "FONT_Title_Display=1\r\n"
-                             "MarqueeForeground_Artist=65280\r\n"
-                             "Font_Artist_Description=-16:7:900:900:400:1:1:1:2:4:5:6:49\r\n"
-                             "FONT_Artist_FaceName=Times New Roman\r\n"
-                             "FONT_Artist_Display=1\r\n"
-                             "MarqueeForeground_Album=4294967295\r\n"
-                             "Font_Album_Description=12:-3:-900:0:1000:255:0:255:255:255:255:255:255\r\n"
-                             "FONT_Album_FaceName=Courier New\r\n"
-                             "FONT_Album_Display=0\r\n"
-                             "MarqueeForeground_Time=8421504\r\n"
-                             "Font_Time_Description=2147483647:-2147483648:0:0:0:0:0:0:0:0:0:0:0\r\n"
-                             "FONT_Time_FaceName=DejaVu Sans Mono\r\n"
-                             "FONT_Time_Display=1\r\n"
-                             "FavoritesDirectory=D:\\Favourite Songs\r\n"
-                             "UseNowPlaying=0\r\n"
-                             "SnapShotDirectory=C:\\Music\\Snapshots\r\n";
 
 const char ConfigurationCaption[] = "Tovk's WinAmp Logging/Play List Utility Plug-In";
 
@@ -150,7 +75,7 @@ TEST_F(SettingsFile, EveryKeySetIsUnchangedAfterStartAndQuit)
     const std::string ini = PluginsFolder() + "plugin.ini";
     WriteSettings(FullFileLines);
     const std::string written = rig::ReadFile(ini);
-    ASSERT_EQ(written, std::string("[Vellacord_Tovk]\r\n") + FullFileLines);
+    ASSERT_EQ(written, std::string(SettingsSection) + FullFileLines);
 
     EXPECT_EQ(StartPlugin(), 0);
     StopPlugin();

@@ -8,6 +8,8 @@
  */
 #include "kestrune.h"
 
+#include "tests/settings_files.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -97,79 +99,8 @@ int CountIgnoringCase(const std::string &text, const std::string &needle)
     return count;
 }
 
-const char Header[] = "[Vellacord_Tovk]\r\n";
-
-/* What a first start writes at quit: every key but the five paths. */
-const char FirstStartFile[] = "[Vellacord_Tovk]\r\n"
-                              "UseSignature=1\r\n"
-                              "RecordSignatureFileName=1\r\n"
-                              "RecordSignatureTitle=1\r\n"
-                              "UseLog=1\r\n"
-                              "RecordLogFileName=1\r\n"
-                              "RecordLogTitle=1\r\n"
-                              "UseM3U=1\r\n"
-                              "AutoClipboardCopyFileName=0\r\n"
-                              "AutoClipboardCopyTitle=0\r\n"
-                              "AlwaysConfigureOnLaunch=1\r\n"
-                              "Zelt_Mode=0\r\n"
-                              "MarqueeBackground=0\r\n"
-                              "MarqueeForeground_Title=0\r\n"
-                              "Font_Title_Description=0:0:0:0:0:0:0:0:0:0:0:0:0\r\n"
-                              "FONT_Title_FaceName=\r\n"
-                              "FONT_Title_Display=0\r\n"
-                              "MarqueeForeground_Artist=0\r\n"
-                              "Font_Artist_Description=0:0:0:0:0:0:0:0:0:0:0:0:0\r\n"
-                              "FONT_Artist_FaceName=\r\n"
-                              "FONT_Artist_Display=0\r\n"
-                              "MarqueeForeground_Album=0\r\n"
-                              "Font_Album_Description=0:0:0:0:0:0:0:0:0:0:0:0:0\r\n"
-                              "FONT_Album_FaceName=\r\n"
-                              "FONT_Album_Display=0\r\n"
-                              "MarqueeForeground_Time=0\r\n"
-                              "Font_Time_Description=0:0:0:0:0:0:0:0:0:0:0:0:0\r\n"
-                              "FONT_Time_FaceName=\r\n"
-                              "FONT_Time_Display=0\r\n"
-                              "UseNowPlaying=1\r\n";
-
-/*
- * Every key set, in the order and spelling in which the store writes them,
- * every switch the opposite of its default.
- */
-const char FullFile[] = "[Vellacord_Tovk]\r\n"
-                        "SignatureFileName=C:\\Mail\\signature.txt\r\n"
-                        "UseSignature=0\r\n"
-                        "RecordSignatureFileName=0\r\n"
-                        "RecordSignatureTitle=0\r\n"
-                        "LogFileName=C:\\Logs\\played.log\r\n"
-                        "UseLog=0\r\n"
-                        "RecordLogFileName=0\r\n"
-                        "RecordLogTitle=0\r\n"
-                        "M3UFileName=C:\\Music\\master.m3u\r\n"
-                        "UseM3U=0\r\n"
-                        "AutoClipboardCopyFileName=1\r\n"
-                        "AutoClipboardCopyTitle=1\r\n"
-                        "AlwaysConfigureOnLaunch=0\r\n"
-                        "Zelt_Mode=1\r\n"
-                        "MarqueeBackground=16711935\r\n"
-                        "MarqueeForeground_Title=255\r\n"
-                        "Font_Title_Description=-19:0:0:0:700:0:0:0:0:3:2:1:34\r\n"
-                        "FONT_Title_FaceName=Arial\r\n"
-                        "FONT_Title_Display=1\r\n"
-                        "MarqueeForeground_Artist=65280\r\n"
-                        "Font_Artist_Description=-16:7:900:900:400:1:1:1:2:4:5:6:49\r\n"
-                        "FONT_Artist_FaceName=Times New Roman\r\n"
-                        "FONT_Artist_Display=1\r\n"
-                        "MarqueeForeground_Album=4294967295\r\n"
-                        "Font_Album_Description=12:-3:-900:0:1000:255:0:255:255:255:255:255:255\r\n"
-                        "FONT_Album_FaceName=Courier New\r\n"
-                        "FONT_Album_Display=1\r\n"
-                        "MarqueeForeground_Time=8421504\r\n"
-                        "Font_Time_Description=2147483647:-2147483648:0:0:0:0:0:0:0:0:0:0:0\r\n"
-                        "FONT_Time_FaceName=DejaVu Sans Mono\r\n"
-                        "FONT_Time_Display=1\r\n"
-                        "FavoritesDirectory=D:\\Favourite Songs\r\n"
-                        "UseNowPlaying=0\r\n"
-                        "SnapShotDirectory=C:\\Music\\Snapshots\r\n";
+/* plugin.ini with every key set: the section, then FullFileLines. */
+const std::string FullFile = std::string(SettingsSection) + FullFileLines;
 
 /* The 13 description fields of a font, in the order of the description. */
 std::array<long, 13> DescriptionFields(const LOGFONTA &font)
@@ -296,7 +227,7 @@ class SettingsStore : public ::testing::Test
         lstrcpyA(SettingsPath, path.c_str());
     }
     /* Writes plugin.ini: the section header followed by lines. */
-    void WriteIni(const std::string &lines) { WriteBytes(Ini(), Header + lines); }
+    void WriteIni(const std::string &lines) { WriteBytes(Ini(), SettingsSection + lines); }
 
     std::string folder_;
 };
@@ -548,7 +479,7 @@ TEST_F(SettingsStore, SwitchesAndColoursAreSavedNormalised)
         EXPECT_EQ(c.Field(), c.Loaded);
 
         SaveSettings();
-        std::string line = std::string(Header) + c.Key + "=" + c.Saved + "\r\n";
+        std::string line = std::string(SettingsSection) + c.Key + "=" + c.Saved + "\r\n";
         EXPECT_EQ(ReadBytes(Ini()).compare(0, line.size(), line), 0) << ReadBytes(Ini());
     }
 }
