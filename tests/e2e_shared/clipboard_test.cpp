@@ -84,33 +84,6 @@ bool ReplaceImport(HMODULE module, const char *library, const char *function, vo
     return false;
 }
 
-/* The clipboard's CF_TEXT, or "<none>". */
-std::string ClipboardText()
-{
-    std::string text = "<none>";
-    if (!OpenClipboard(NULL))
-        return "<not opened>";
-    if (HANDLE data = GetClipboardData(CF_TEXT)) {
-        if (const char *bytes = (const char *)GlobalLock(data)) {
-            text = bytes;
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return text;
-}
-
-void SetClipboardText(const std::string &text)
-{
-    ASSERT_TRUE(OpenClipboard(NULL));
-    EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
-    GlobalUnlock(block);
-    SetClipboardData(CF_TEXT, block);
-    CloseClipboard();
-}
-
 class ClipboardTest : public PluginTest
 {
   protected:
@@ -121,7 +94,7 @@ class ClipboardTest : public PluginTest
         Freed.clear();
         FailSetClipboardData = false;
         FailOpenClipboard = false;
-        SetClipboardText("before the test");
+        ASSERT_TRUE(rig::PutClipboardText("before the test"));
     }
     void Start(const std::string &settings)
     {
@@ -168,7 +141,7 @@ TEST_P(ClipboardSwitches, CopiesOnChange)
     EXPECT_EQ(c.Placed, PlacedTexts());
     for (const PlacedBlock &placed : Placed)
         EXPECT_EQ(placed.Text.size() + 1, placed.Size);
-    EXPECT_EQ(c.Placed.empty() ? "before the test" : c.Placed.back(), ClipboardText());
+    EXPECT_EQ(c.Placed.empty() ? "before the test" : c.Placed.back(), rig::ReadClipboardText());
     if (!c.Placed.empty()) {
         EXPECT_EQ(PlayerWindow(), GetClipboardOwner());
     }
@@ -190,7 +163,7 @@ TEST_F(ClipboardTest, EmptyTitleIsOneTerminatorByte)
     ASSERT_EQ(1u, Placed.size());
     EXPECT_EQ(1u, Placed[0].Size);
     EXPECT_EQ("", Placed[0].Text);
-    EXPECT_EQ("", ClipboardText());
+    EXPECT_EQ("", rig::ReadClipboardText());
 }
 
 /* A block the clipboard refuses is given back; the clipboard keeps what it had. */
@@ -213,7 +186,7 @@ TEST_F(ClipboardTest, ClipboardNotOpenedFreesTheBlock)
     rig::Tick();
     EXPECT_TRUE(Placed.empty());
     EXPECT_EQ(1u, Freed.size());
-    EXPECT_EQ("before the test", ClipboardText());
+    EXPECT_EQ("before the test", rig::ReadClipboardText());
     EXPECT_TRUE(rig::Boxes().empty());
 }
 
@@ -243,7 +216,7 @@ TEST_F(ClipboardTest, NewestTrackAfterBoxesWhilePlayerMovesOn)
     EXPECT_EQ(2, opened);
     EXPECT_EQ(std::vector<std::string>({"Title of C:\\a.mp3", "Title of C:\\b.mp3", "Title of C:\\c.mp3"}),
               PlacedTexts());
-    EXPECT_EQ("Title of C:\\c.mp3", ClipboardText());
+    EXPECT_EQ("Title of C:\\c.mp3", rig::ReadClipboardText());
     EXPECT_EQ("-- \r\n\r\nThe last song I started on my PC was: C:\\c.mp3\r\n"
               "This is track 3 of 3 in the current playlist.\r\n",
               rig::ReadFile(Path("sig.txt")));
@@ -279,7 +252,7 @@ TEST_F(ClipboardTest, NewerChangeDuringNowPlayingKeepsTheNewestOnTheClipboard)
 
     ASSERT_TRUE(Moved);
     EXPECT_EQ(std::vector<std::string>({"C:\\b.mp3"}), PlacedTexts());
-    EXPECT_EQ("C:\\b.mp3", ClipboardText());
+    EXPECT_EQ("C:\\b.mp3", rig::ReadClipboardText());
     std::string log = rig::ReadFile(Path("log.txt"));
     auto count = [&](const std::string &text) {
         size_t n = 0;

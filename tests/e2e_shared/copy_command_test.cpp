@@ -8,33 +8,6 @@
 namespace
 {
 
-std::string ClipboardText()
-{
-    std::string text = "<none>";
-    if (!OpenClipboard(NULL))
-        return "<not opened>";
-    HANDLE block = GetClipboardData(CF_TEXT);
-    if (block) {
-        const char *bytes = (const char *)GlobalLock(block);
-        if (bytes)
-            text = bytes;
-        GlobalUnlock(block);
-    }
-    CloseClipboard();
-    return text;
-}
-
-void PutOnClipboard(const std::string &text)
-{
-    ASSERT_TRUE(OpenClipboard(NULL));
-    EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
-    GlobalUnlock(block);
-    SetClipboardData(CF_TEXT, block);
-    CloseClipboard();
-}
-
 class CopyCommandTest : public PluginTest
 {
   protected:
@@ -51,28 +24,28 @@ TEST_F(CopyCommandTest, TitleAndFileNameOfTheCurrentTrack)
     Start();
     SetPlaylist({"C:\\Music\\100% %s.mp3"});
     rig::Tick();
-    PutOnClipboard("before");
+    ASSERT_TRUE(rig::PutClipboardText("before"));
     Player().Received.clear();
     EXPECT_EQ(1, Command(ID_COPY_TITLE));
-    EXPECT_EQ("Title of C:\\Music\\100% %s.mp3", ClipboardText());
+    EXPECT_EQ("Title of C:\\Music\\100% %s.mp3", rig::ReadClipboardText());
     EXPECT_EQ(PlayerWindow(), GetClipboardOwner());
     EXPECT_EQ(1, Command(ID_COPY_FILE_NAME));
-    EXPECT_EQ("C:\\Music\\100% %s.mp3", ClipboardText());
+    EXPECT_EQ("C:\\Music\\100% %s.mp3", rig::ReadClipboardText());
     EXPECT_TRUE(Player().Received.empty()) << "consumed";
 }
 
 TEST_F(CopyCommandTest, EmptyTextsGoToTheClipboardAsEmptyStrings)
 {
     Start();
-    PutOnClipboard("before");
+    ASSERT_TRUE(rig::PutClipboardText("before"));
     EXPECT_EQ(1, Command(ID_COPY_FILE_NAME));
-    EXPECT_EQ("", ClipboardText()) << "no track seen yet";
+    EXPECT_EQ("", rig::ReadClipboardText()) << "no track seen yet";
     SetPlaylist({"C:\\Music\\untitled.mp3"});
     Player().Playlist[0].NoTitle = true;
     rig::Tick();
-    PutOnClipboard("before");
+    ASSERT_TRUE(rig::PutClipboardText("before"));
     EXPECT_EQ(1, Command(ID_COPY_TITLE));
-    EXPECT_EQ("", ClipboardText());
+    EXPECT_EQ("", rig::ReadClipboardText());
 }
 
 } // namespace

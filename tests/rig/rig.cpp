@@ -423,4 +423,34 @@ void MakeFolders(const std::string &folder)
     CreateDirectoryA(folder.c_str(), NULL);
 }
 
+/* ---- the clipboard ---- */
+
+std::string ReadClipboardText()
+{
+    if (!OpenClipboard(NULL))
+        return "<not opened>";
+    std::string text = "<none>";
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char *bytes = (const char *)GlobalLock(data)) {
+            text = bytes;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return text;
+}
+
+bool PutClipboardText(const std::string &text)
+{
+    if (!OpenClipboard(NULL))
+        return false;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
+    GlobalUnlock(block);
+    SetClipboardData(CF_TEXT, block);
+    CloseClipboard();
+    return true;
+}
+
 } // namespace rig

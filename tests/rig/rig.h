@@ -119,6 +119,13 @@ void RemoveTree(const std::string &folder);
 /* Creates a folder and every missing folder above it. */
 void MakeFolders(const std::string &folder);
 
+/* ---- the clipboard (machine-wide: only for e2e_shared tests and the demo) ---- */
+
+/* The clipboard's CF_TEXT; "<none>" when it holds none, "<not opened>" when it cannot be opened. */
+std::string ReadClipboardText();
+/* Empties the clipboard and places text as CF_TEXT; false when the clipboard cannot be opened. */
+bool PutClipboardText(const std::string &text);
+
 } // namespace rig
 
 #endif
