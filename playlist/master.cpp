@@ -7,18 +7,15 @@
  */
 #include "kestrune.h"
 
+#include "playlist/playlist.h"
+
 #include <string.h>
 #include <strsafe.h>
 
 static const char ExtendedHeader[] = "#EX";
 static const char LineEnd[] = "\r\n";
 
-static int ShowBox(const char *text, const char *caption, UINT flags)
-{
-    return MessageBoxA(PluginRecord.HostMainWindow, text, caption, flags);
-}
-
-static void ShowError(const char *text) { ShowBox(text, "Error", MB_OK | MB_ICONERROR); }
+static void ShowError(const char *text) { ShowPlayerBox(text, "Error", MB_OK | MB_ICONERROR); }
 
 /*
  * True when the file's first three bytes are "#EX".  A file that cannot be
@@ -91,9 +88,7 @@ bool MakeBackupName(const char *master, const SYSTEMTIME *time, char *name)
     if (stem >= PATH_SIZE)
         return false;
     memcpy(name, master, stem);
-    HRESULT result = StringCchPrintfA(name + stem, PATH_SIZE - stem, "-%04u%02u%02u%02u%02u%02u.%s", time->wYear,
-                                      time->wMonth, time->wDay, time->wHour, time->wMinute, time->wSecond, dot + 1);
-    if (FAILED(result)) {
+    if (!FormatDatedName(name + stem, PATH_SIZE - stem, "", "-", time, dot)) {
         name[0] = '\0';
         return false;
     }
@@ -110,8 +105,8 @@ void ReplacePlaylist(void)
 {
     if (!Settings.M3UFileName[0])
         return;
-    if (ShowBox("Are you sure you wish to replace the master playlist with the current WinAmp playlist?",
-                "Replace play list", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
+    if (ShowPlayerBox("Are you sure you wish to replace the master playlist with the current WinAmp playlist?",
+                      "Replace play list", MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) != IDYES)
         return;
     WritePlaylist();
     char source[PATH_SIZE], backup[PATH_SIZE];
@@ -126,7 +121,7 @@ void ReplacePlaylist(void)
         return;
     }
     if (CopyFileA(source, Settings.M3UFileName, FALSE))
-        ShowBox("Master Playlist successfully backed up and replaced", "Information", MB_OK | MB_ICONINFORMATION);
+        ShowPlayerBox("Master Playlist successfully backed up and replaced", "Information", MB_OK | MB_ICONINFORMATION);
     else
         ShowError("Could not copy play list from WinAmp");
 }
@@ -137,15 +132,15 @@ void ClearPlaylist(void)
     const char *master = Settings.M3UFileName;
     if (!master[0])
         return;
-    if (ShowBox("Are you sure you wish to clear the user playlist?", master,
-                MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+    if (ShowPlayerBox("Are you sure you wish to clear the user playlist?", master,
+                      MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
         return;
     if (!DeleteFileA(master))
-        ShowBox("User specified play list could not be deleted!", master, MB_OK | MB_ICONINFORMATION);
+        ShowPlayerBox("User specified play list could not be deleted!", master, MB_OK | MB_ICONINFORMATION);
 }
 
 void CopyToFavorites(void)
 {
-    ShowBox("This doesn't work yet!", "Information",
-            MB_OK | MB_ICONINFORMATION | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST);
+    ShowPlayerBox("This doesn't work yet!", "Information",
+                  MB_OK | MB_ICONINFORMATION | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST);
 }

@@ -5,13 +5,10 @@
  */
 #include "kestrune.h"
 
+#include "playlist/playlist.h"
+
 #include <string.h>
 #include <strsafe.h>
-
-static int ShowBox(const char *text, const char *caption, UINT flags)
-{
-    return MessageBoxA(PluginRecord.HostMainWindow, text, caption, flags);
-}
 
 /*
  * "<folder>\YYYYMMDDhhmmss.m3u"; the backslash goes in even when the folder
@@ -19,13 +16,7 @@ static int ShowBox(const char *text, const char *caption, UINT flags)
  */
 bool MakeSnapShotName(const char *folder, const SYSTEMTIME *time, char *name)
 {
-    HRESULT result = StringCchPrintfA(name, PATH_SIZE, "%s\\%04u%02u%02u%02u%02u%02u.m3u", folder, time->wYear,
-                                      time->wMonth, time->wDay, time->wHour, time->wMinute, time->wSecond);
-    if (FAILED(result)) {
-        name[0] = '\0';
-        return false;
-    }
-    return true;
+    return FormatDatedName(name, PATH_SIZE, folder, "\\", time, ".m3u");
 }
 
 /*
@@ -45,14 +36,14 @@ void TakeSnapShot(void)
     SYSTEMTIME now;
     GetLocalTime(&now);
     if (!MakeSnapShotName(Settings.SnapShotDirectory, &now, name)) {
-        ShowBox(Settings.SnapShotDirectory, "Play List Snap Shot Failed", MB_OK | MB_ICONERROR);
+        ShowPlayerBox(Settings.SnapShotDirectory, "Play List Snap Shot Failed", MB_OK | MB_ICONERROR);
         return;
     }
     WritePlaylist();
     if (!CopyFileA(source, name, TRUE))
-        ShowBox(name, "Play List Snap Shot Failed", MB_OK | MB_ICONERROR);
+        ShowPlayerBox(name, "Play List Snap Shot Failed", MB_OK | MB_ICONERROR);
     else if (!Settings.Zelt_Mode)
-        ShowBox(name, "Play List Snap Shot Taken", MB_OK);
+        ShowPlayerBox(name, "Play List Snap Shot Taken", MB_OK);
 }
 
 /*
@@ -69,7 +60,7 @@ void AddAllTracks(void)
     char path[PATH_SIZE];
     if (!GetPlayerPlaylistPath(path))
         return;
-    ShowBox(path, "Information", MB_OK | MB_ICONINFORMATION);
+    ShowPlayerBox(path, "Information", MB_OK | MB_ICONINFORMATION);
     HANDLE file = CreateFileA(path, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
         return;
@@ -81,7 +72,7 @@ void AddAllTracks(void)
     }
     char text[64];
     StringCchPrintfA(text, sizeof text, "Size of play list is %u", (unsigned)size);
-    ShowBox(text, "Information", MB_OK | MB_ICONINFORMATION);
+    ShowPlayerBox(text, "Information", MB_OK | MB_ICONINFORMATION);
     char *block = (char *)GlobalAlloc(GMEM_FIXED, (SIZE_T)size + 1);
     if (!block) {
         CloseHandle(file);
