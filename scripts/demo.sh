@@ -8,30 +8,20 @@
 # Build directories as for scripts/test.sh: build/dll and build/tests, or
 # $BUILD_DIR-dll and $BUILD_DIR-tests with BUILD_DIR set.
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
-root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-cd "$root"
-if [ -n "${BUILD_DIR:-}" ]; then
-  case "$BUILD_DIR" in /*) base="$BUILD_DIR" ;; *) base="$root/$BUILD_DIR" ;; esac
-  dll_build="$base-dll" tests_build="$base-tests"
-else
-  dll_build="$root/build/dll" tests_build="$root/build/tests"
-fi
-
-bash scripts/setup.sh
+prepare_build
 
 echo "== building the 32-bit gen_Kestrune.dll"
-cmake --preset dll -B "$dll_build" >/dev/null
-cmake --build "$dll_build" >/dev/null
+build_dll >/dev/null
 dll="$dll_build/gen_Kestrune.dll"
 echo "$dll: $(stat -c %s "$dll") bytes"
 i686-w64-mingw32-objdump -f "$dll" | sed -n 's/^.*file format \(.*\)$/file format: \1 (PE32, 32-bit Windows)/p'
 i686-w64-mingw32-objdump -f "$dll" | grep -E '^architecture' || true
 
 echo "== building the stand-in player and the x86_64 DLL"
-cmake --preset tests -B "$tests_build" -DKESTRUNE_DLL32="$dll" >/dev/null
+configure_tests
 cmake --build "$tests_build" --target kestrune_player_demo >/dev/null
 
 echo "== running kestrune_player_demo.exe under wine64"
-export WINEPREFIX="$tests_build/wineprefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-exec xvfb-run -a -s "-screen 0 1280x1024x24" bash scripts/run-demo.sh "$tests_build"
+exec_in_display scripts/run-demo.sh "$tests_build"
