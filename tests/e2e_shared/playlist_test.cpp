@@ -8,6 +8,7 @@
 #include "tests/rig/fixture.h"
 
 #include <ctype.h>
+#include <functional>
 #include <stdio.h>
 #include <string.h>
 
@@ -90,6 +91,48 @@ class PlaylistTest : public PluginTest
         std::string text = rig::ReadFile(PlayerPlaylistPath());
         DeleteFileA(PlayerPlaylistPath().c_str());
         return text;
+    }
+    /*
+     * Writes a master playlist "old\r\n" at Path(folder + "\\" + name),
+     * making its folder first, and starts with it as M3UFileName.  Returns
+     * the master's path.
+     */
+    std::string StartWithOldMaster(const std::string &folder, const std::string &name)
+    {
+        const std::string master = Path(folder + "\\" + name);
+        rig::MakeFolders(Path(folder + "\\"));
+        rig::WriteFile(master, "old\r\n");
+        Start("M3UFileName=" + master + "\r\n");
+        return master;
+    }
+    /*
+     * Confirms Replace Playlist when its backup must fail: the confirmation,
+     * then the error box, and the master keeps its "old\r\n".
+     */
+    void ExpectReplaceFailsAtTheBackup(const std::string &master)
+    {
+        SetPlaylist({"C:\\a.mp3"});
+        rig::QueueBoxAnswer(IDYES);
+        Command(ID_REPLACE_PLAYLIST);
+        ASSERT_EQ(2u, rig::Boxes().size());
+        ExpectBox(1, PlayerWindow(), "Could not back up master play list", "Error", MB_OK | MB_ICONERROR);
+        EXPECT_EQ("old\r\n", rig::ReadFile(master));
+    }
+    /*
+     * Runs prepare and then commands until the commands ran within one
+     * second of the clock (their dated names are then the same), at most
+     * five times.  False when the clock ticked during every attempt.
+     */
+    bool RunWithinOneSecond(const std::function<void()> &prepare, const std::function<void()> &commands)
+    {
+        for (int attempt = 0; attempt < 5; attempt++) {
+            prepare();
+            std::string before = Now();
+            commands();
+            if (before == Now())
+                return true;
+        }
+        return false;
     }
     void ExpectBox(size_t index, HWND owner, const std::string &text, const std::string &caption, UINT flags)
     {
@@ -229,16 +272,16 @@ TEST_F(PlaylistTest, TwoSnapShotsInOneSecondTheSecondFails)
         const std::string snaps = Path(zelt ? "snapsZ" : "snaps");
         Start("Zelt_Mode=" + std::to_string(zelt) + "\r\nSnapShotDirectory=" + snaps + "\r\n");
         SetPlaylist({"C:\\a.mp3"});
-        bool sameSecond = false;
-        for (int attempt = 0; attempt < 5 && !sameSecond; attempt++) {
-            rig::RemoveTree(snaps);
-            CreateDirectoryA(snaps.c_str(), NULL);
-            Forget();
-            std::string before = Now();
-            Command(ID_SNAP_SHOT);
-            Command(ID_SNAP_SHOT);
-            sameSecond = before == Now();
-        }
+        bool sameSecond = RunWithinOneSecond(
+            [&] {
+                rig::RemoveTree(snaps);
+                CreateDirectoryA(snaps.c_str(), NULL);
+                Forget();
+            },
+            [&] {
+                Command(ID_SNAP_SHOT);
+                Command(ID_SNAP_SHOT);
+            });
         ASSERT_TRUE(sameSecond) << "the clock ticked during every attempt";
         std::vector<std::string> files = FilesIn(snaps);
         ASSERT_EQ(1u, files.size());
@@ -293,10 +336,7 @@ TEST_F(PlaylistTest, SnapShotNameTooLongForAPathIsRefused)
 
 TEST_F(PlaylistTest, ReplaceAnsweredNoDoesNothing)
 {
-    const std::string master = Path("lists\\master.m3u");
-    rig::MakeFolders(Path("lists\\"));
-    rig::WriteFile(master, "old\r\n");
-    Start("M3UFileName=" + master + "\r\n");
+    const std::string master = StartWithOldMaster("lists", "master.m3u");
     SetPlaylist({"C:\\a.mp3"});
     rig::QueueBoxAnswer(IDNO);
     EXPECT_EQ(1, Command(ID_REPLACE_PLAYLIST));
@@ -309,10 +349,7 @@ TEST_F(PlaylistTest, ReplaceAnsweredNoDoesNothing)
 
 TEST_F(PlaylistTest, ReplaceAnsweredYesBacksUpAndReplaces)
 {
-    const std::string master = Path("lists\\master.m3u");
-    rig::MakeFolders(Path("lists\\"));
-    rig::WriteFile(master, "old\r\n");
-    Start("M3UFileName=" + master + "\r\n");
+    const std::string master = StartWithOldMaster("lists", "master.m3u");
     const std::string expected = PlayerList({"C:\\a.mp3", "C:\\b.mp3"});
     rig::QueueBoxAnswer(IDYES);
     std::string before = Now();
@@ -353,22 +390,22 @@ TEST_F(PlaylistTest, SecondReplaceInTheSameSecondFailsAtTheBackup)
     const std::string master = Path("lists\\master.m3u");
     rig::MakeFolders(Path("lists\\"));
     Start("M3UFileName=" + master + "\r\n");
-    bool sameSecond = false;
     std::string first;
-    for (int attempt = 0; attempt < 5 && !sameSecond; attempt++) {
-        rig::RemoveTree(Path("lists"));
-        rig::MakeFolders(Path("lists\\"));
-        rig::WriteFile(master, "old\r\n");
-        first = PlayerList({"C:\\first.mp3"});
-        Forget();
-        std::string before = Now();
-        rig::QueueBoxAnswer(IDYES);
-        Command(ID_REPLACE_PLAYLIST);
-        SetPlaylist({"C:\\second.mp3"});
-        rig::QueueBoxAnswer(IDYES);
-        Command(ID_REPLACE_PLAYLIST);
-        sameSecond = before == Now();
-    }
+    bool sameSecond = RunWithinOneSecond(
+        [&] {
+            rig::RemoveTree(Path("lists"));
+            rig::MakeFolders(Path("lists\\"));
+            rig::WriteFile(master, "old\r\n");
+            first = PlayerList({"C:\\first.mp3"});
+            Forget();
+        },
+        [&] {
+            rig::QueueBoxAnswer(IDYES);
+            Command(ID_REPLACE_PLAYLIST);
+            SetPlaylist({"C:\\second.mp3"});
+            rig::QueueBoxAnswer(IDYES);
+            Command(ID_REPLACE_PLAYLIST);
+        });
     ASSERT_TRUE(sameSecond) << "the clock ticked during every attempt";
     EXPECT_EQ(first, rig::ReadFile(master)) << "the master keeps the first replacement";
     EXPECT_EQ(2u, FilesIn(Path("lists")).size());
@@ -380,16 +417,8 @@ TEST_F(PlaylistTest, SecondReplaceInTheSameSecondFailsAtTheBackup)
 
 TEST_F(PlaylistTest, DottedFolderWithoutExtensionFailsAtTheBackup)
 {
-    const std::string master = Path("my.lists\\master");
-    rig::MakeFolders(Path("my.lists\\"));
-    rig::WriteFile(master, "old\r\n");
-    Start("M3UFileName=" + master + "\r\n");
-    SetPlaylist({"C:\\a.mp3"});
-    rig::QueueBoxAnswer(IDYES);
-    Command(ID_REPLACE_PLAYLIST);
-    ASSERT_EQ(2u, rig::Boxes().size());
-    ExpectBox(1, PlayerWindow(), "Could not back up master play list", "Error", MB_OK | MB_ICONERROR);
-    EXPECT_EQ("old\r\n", rig::ReadFile(master));
+    const std::string master = StartWithOldMaster("my.lists", "master");
+    ASSERT_NO_FATAL_FAILURE(ExpectReplaceFailsAtTheBackup(master));
     EXPECT_EQ(1u, FilesIn(Path("my.lists")).size());
 }
 
@@ -403,12 +432,7 @@ TEST_F(PlaylistTest, BackupNameTooLongForAPathIsRefused)
     rig::WriteFile(master, "old\r\n");
     ASSERT_TRUE(rig::FileExists(master));
     Start("M3UFileName=" + master + "\r\n");
-    SetPlaylist({"C:\\a.mp3"});
-    rig::QueueBoxAnswer(IDYES);
-    Command(ID_REPLACE_PLAYLIST);
-    ASSERT_EQ(2u, rig::Boxes().size());
-    ExpectBox(1, PlayerWindow(), "Could not back up master play list", "Error", MB_OK | MB_ICONERROR);
-    EXPECT_EQ("old\r\n", rig::ReadFile(master));
+    ASSERT_NO_FATAL_FAILURE(ExpectReplaceFailsAtTheBackup(master));
     EXPECT_EQ(1u, FilesIn(Folder()).size()) << "only the master is there";
 }
 
