@@ -67,6 +67,14 @@ Id3v1Tag ReadTagOf(const std::string &path, const Id3v1Tag &earlier)
     return tag;
 }
 
+/* The empty record the reader leaves when there is no tag to read: every byte zero. */
+Id3v1Tag EmptyTag()
+{
+    Id3v1Tag tag;
+    memset(&tag, 0, sizeof tag);
+    return tag;
+}
+
 /* A record as an earlier track left it: every byte set. */
 Id3v1Tag EarlierTag()
 {
@@ -109,13 +117,16 @@ TEST_P(Id3v1Read, TextsAndBlockAsStored)
 const std::string Audio(3000, '\xFF');
 const std::string Full30 = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123";
 
+/* An ordinary tag, every text blank-padded: "Song", "Band", "Record", 2005, "Nice", genre 17. */
+std::string SongTag()
+{
+    return Block("TAG", Field("Song", ' '), Field("Band", ' '), Field("Record", ' '), "2005", Field("Nice", ' '), 17);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Cases, Id3v1Read,
     ::testing::Values(
-        TagCase{"BlankPadding",
-                Audio + Block("TAG", Field("Song", ' '), Field("Band", ' '), Field("Record", ' '), "2005",
-                              Field("Nice", ' '), 17),
-                "Song", "Band", "Record", "Nice"},
+        TagCase{"BlankPadding", Audio + SongTag(), "Song", "Band", "Record", "Nice"},
         TagCase{"ZeroPadding",
                 Audio + Block("TAG", Field("Song", '\0'), Field("Band", '\0'), Field("Record", '\0'), "2005",
                               Field("Nice", '\0'), 17),
@@ -157,10 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
                               std::string("0123456789012345678901234567\0\x07", 30), 12),
                 "Song", "Band", "Record", "0123456789012345678901234567"},
         /* A file of exactly 128 bytes is all tag. */
-        TagCase{
-            "TagOnly",
-            Block("TAG", Field("Song", ' '), Field("Band", ' '), Field("Record", ' '), "2005", Field("Nice", ' '), 17),
-            "Song", "Band", "Record", "Nice"},
+        TagCase{"TagOnly", SongTag(), "Song", "Band", "Record", "Nice"},
         /* No tag: the texts are cut from whatever the last 128 bytes hold, by the same rule. */
         TagCase{"NoTag",
                 Audio + Block("RIF", Field("abc  ", ' '), Full30, Field("x", '\0'), "data", Field(" y ", ' '), ' '),
@@ -173,8 +181,7 @@ INSTANTIATE_TEST_SUITE_P(
  */
 TEST(Id3v1Short, EmptyAnd100ByteAnd127ByteFilesGiveAnEmptyRecord)
 {
-    Id3v1Tag zero;
-    memset(&zero, 0, sizeof zero);
+    const Id3v1Tag zero = EmptyTag();
     for (size_t size : {0u, 100u, 127u}) {
         SCOPED_TRACE(size);
         std::string path = TestFolder() + "short.mp3";
@@ -189,15 +196,13 @@ TEST(Id3v1Short, EmptyAnd100ByteAnd127ByteFilesGiveAnEmptyRecord)
 TEST(Id3v1Short, FailedReadGivesAnEmptyRecord)
 {
     std::string path = TestFolder() + "writeonly.mp3";
-    WriteWholeFile(path, Audio + Block("TAG", Field("Song", ' '), Field("Band", ' '), Field("Record", ' '), "2005",
-                                       Field("Nice", ' '), 17));
+    WriteWholeFile(path, Audio + SongTag());
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
     Id3v1Tag tag = EarlierTag();
     ReadId3v1Tag(file, &tag);
     CloseHandle(file);
-    Id3v1Tag zero;
-    memset(&zero, 0, sizeof zero);
+    const Id3v1Tag zero = EmptyTag();
     EXPECT_EQ(0, memcmp(&zero, &tag, sizeof tag));
     DeleteFileA(path.c_str());
 }
@@ -211,8 +216,7 @@ TEST(Id3v1Repeat, SameFileTwiceGivesEqualRecords)
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     ASSERT_NE(INVALID_HANDLE_VALUE, file);
     Id3v1Tag first = EarlierTag();
-    Id3v1Tag second;
-    memset(&second, 0, sizeof second);
+    Id3v1Tag second = EmptyTag();
     ReadId3v1Tag(file, &first);
     SetFilePointer(file, 17, NULL, FILE_BEGIN);
     ReadId3v1Tag(file, &second);
