@@ -228,6 +228,14 @@ class SettingsStore : public ::testing::Test
     }
     /* Writes plugin.ini: the section header followed by lines. */
     void WriteIni(const std::string &lines) { WriteBytes(Ini(), SettingsSection + lines); }
+    /* Whether plugin.ini holds text (give the line ends around a line); the whole file is shown when not. */
+    ::testing::AssertionResult IniHolds(const std::string &text) const
+    {
+        std::string saved = ReadBytes(Ini());
+        if (saved.find(text) != std::string::npos)
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "plugin.ini does not hold the text; it is:\n" << saved;
+    }
 
     std::string folder_;
 };
@@ -399,9 +407,7 @@ TEST_F(SettingsStore, UpperCaseTimeDescriptionStaysOneEntry)
     SaveSettings();
     std::string saved = ReadBytes(Ini());
     EXPECT_EQ(CountIgnoringCase(saved, "Font_Time_Description="), 1) << saved;
-    EXPECT_NE(saved.find("[Vellacord_Tovk]\r\nFONT_TIME_Description=-11:0:0:0:700:0:0:0:0:0:0:0:0\r\n"),
-              std::string::npos)
-        << saved;
+    EXPECT_TRUE(IniHolds("[Vellacord_Tovk]\r\nFONT_TIME_Description=-11:0:0:0:700:0:0:0:0:0:0:0:0\r\n"));
 }
 
 TEST_F(SettingsStore, FiveNumberDescriptionLeavesTheByteFields)
@@ -414,8 +420,7 @@ TEST_F(SettingsStore, FiveNumberDescriptionLeavesTheByteFields)
     EXPECT_EQ(DescriptionFields(Settings.Artist.Font), expected);
 
     SaveSettings();
-    EXPECT_NE(ReadBytes(Ini()).find("\r\nFont_Artist_Description=-13:6:450:-450:800:1:0:0:0:0:0:0:34\r\n"),
-              std::string::npos);
+    EXPECT_TRUE(IniHolds("\r\nFont_Artist_Description=-13:6:450:-450:800:1:0:0:0:0:0:0:34\r\n"));
 }
 
 TEST_F(SettingsStore, ByteFieldOf300IsLoadedAndSavedAs44)
@@ -425,8 +430,7 @@ TEST_F(SettingsStore, ByteFieldOf300IsLoadedAndSavedAs44)
     EXPECT_EQ(Settings.Album.Font.lfCharSet, 44);
 
     SaveSettings();
-    EXPECT_NE(ReadBytes(Ini()).find("\r\nFont_Album_Description=-12:0:0:0:400:0:0:0:44:0:0:0:0\r\n"),
-              std::string::npos);
+    EXPECT_TRUE(IniHolds("\r\nFont_Album_Description=-12:0:0:0:400:0:0:0:44:0:0:0:0\r\n"));
 }
 
 TEST_F(SettingsStore, DescriptionsThatDoNotStartWithANumberChangeNothing)
@@ -528,9 +532,9 @@ TEST_F(SettingsStore, EmptiedPathIsNotWrittenSoTheOldValueComesBack)
     SaveSettings();
 
     std::string saved = ReadBytes(Ini());
-    EXPECT_NE(saved.find("\r\nLogFileName=C:\\Logs\\old.log\r\n"), std::string::npos) << saved;
+    EXPECT_TRUE(IniHolds("\r\nLogFileName=C:\\Logs\\old.log\r\n"));
     EXPECT_EQ(CountIgnoringCase(saved, "\nLogFileName="), 1) << saved;
-    EXPECT_NE(saved.find("\r\nSnapShotDirectory=C:\\New Snaps\r\n"), std::string::npos) << saved;
+    EXPECT_TRUE(IniHolds("\r\nSnapShotDirectory=C:\\New Snaps\r\n"));
 
     ZeroMemory(&Settings, sizeof Settings);
     LoadSettings();
@@ -545,7 +549,7 @@ TEST_F(SettingsStore, SaveKeepsOtherKeysAndSections)
     std::string saved = ReadBytes(Ini());
     const std::string kept = "[Other]\r\nA=1\r\n[Vellacord_Tovk]\r\nUnknownKey=keep me\r\n";
     EXPECT_EQ(saved.compare(0, kept.size(), kept), 0) << saved;
-    EXPECT_NE(saved.find("\r\nUseLog=0\r\n"), std::string::npos) << saved;
+    EXPECT_TRUE(IniHolds("\r\nUseLog=0\r\n"));
     EXPECT_EQ(CountIgnoringCase(saved, "\nUseLog="), 1) << saved;
 }
 
