@@ -226,7 +226,10 @@ static void WriteLineStyle(const LineStyleKeys *keys)
     const MarqueeLineStyle *style = &(Settings.*keys->Style);
     WriteColour(keys->Foreground, style->Foreground);
     WriteDescription(keys->SaveDescription, &style->Font);
-    WriteText(keys->FaceName, style->Font.lfFaceName);
+    /* The face name is written through a terminated copy: a picker fills it in place. */
+    char faceName[LF_FACESIZE];
+    StringCchCopyNA(faceName, sizeof faceName, style->Font.lfFaceName, sizeof style->Font.lfFaceName);
+    WriteText(keys->FaceName, faceName);
     WriteSwitch(keys->Display, style->Display);
 }
 

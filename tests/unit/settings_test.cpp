@@ -522,6 +522,15 @@ TEST_F(SettingsStore, FaceNamesAreCutTo31Characters)
     EXPECT_EQ(std::string(Settings.Time.Font.lfFaceName), face31);
 }
 
+TEST_F(SettingsStore, UnterminatedFaceNameIsSavedAsItsFirst31Characters)
+{
+    /* A font picker fills the face name in place; save never reads past its 32 bytes. */
+    memset(Settings.Artist.Font.lfFaceName, 'F', sizeof Settings.Artist.Font.lfFaceName);
+    Settings.Artist.Display = 1;
+    SaveSettings();
+    EXPECT_TRUE(IniHolds("\r\nFONT_Artist_FaceName=" + std::string(31, 'F') + "\r\nFONT_Artist_Display=1\r\n"));
+}
+
 TEST_F(SettingsStore, EmptiedPathIsNotWrittenSoTheOldValueComesBack)
 {
     WriteIni("LogFileName=C:\\Logs\\old.log\r\nSnapShotDirectory=C:\\Snaps\r\n");
