@@ -149,9 +149,10 @@ static bool RunPluginCommand(WPARAM command)
 
 /* ---- menus --------------------------------------------------------------- */
 
+/* An item is either enabled, or grayed and disabled together. */
 static void EnableCommand(HMENU menu, UINT command, bool enabled)
 {
-    EnableMenuItem(menu, command, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+    EnableMenuItem(menu, command, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED | MF_DISABLED));
 }
 
 /*

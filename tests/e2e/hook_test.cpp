@@ -350,6 +350,12 @@ TEST_F(HookTest, MarqueeMenuFromTheDll)
 
 bool Grayed(HMENU menu, UINT command) { return (GetMenuState(menu, command, MF_BYCOMMAND) & MF_GRAYED) != 0; }
 
+/* The enabling state of an item: 0 when enabled, MF_GRAYED | MF_DISABLED when grayed and disabled together. */
+UINT EnablingOf(HMENU menu, UINT command)
+{
+    return GetMenuState(menu, command, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED);
+}
+
 TEST_F(HookTest, FourItemsEnabledByTrackAndSettings)
 {
     struct Case {
@@ -386,10 +392,11 @@ TEST_F(HookTest, FourItemsEnabledByTrackAndSettings)
         EnableMenuItem(popup, ID_COPY_TO_FAVORITES, MF_BYCOMMAND | (c.Favorites ? MF_GRAYED : MF_ENABLED));
         Forget();
         EXPECT_EQ(1, SendMessageA(PlayerWindow(), WM_INITMENUPOPUP, (WPARAM)popup, 0));
-        EXPECT_EQ(!c.Title, Grayed(popup, ID_COPY_TITLE));
-        EXPECT_EQ(!c.FileName, Grayed(popup, ID_COPY_FILE_NAME));
-        EXPECT_EQ(!c.Add, Grayed(popup, ID_ADD_CURRENT_TRACK));
-        EXPECT_EQ(!c.Favorites, Grayed(popup, ID_COPY_TO_FAVORITES));
+        const UINT Off = MF_GRAYED | MF_DISABLED;
+        EXPECT_EQ(c.Title ? 0 : Off, EnablingOf(popup, ID_COPY_TITLE));
+        EXPECT_EQ(c.FileName ? 0 : Off, EnablingOf(popup, ID_COPY_FILE_NAME));
+        EXPECT_EQ(c.Add ? 0 : Off, EnablingOf(popup, ID_ADD_CURRENT_TRACK));
+        EXPECT_EQ(c.Favorites ? 0 : Off, EnablingOf(popup, ID_COPY_TO_FAVORITES));
         EXPECT_TRUE(Grayed(popup, ID_LYRICS_LOOKUP)) << "nothing enables the lyrics item";
         EXPECT_FALSE(Grayed(popup, ID_PLAY));
         EXPECT_FALSE(Saw(BelowHook, WM_INITMENUPOPUP)) << "consumed";
