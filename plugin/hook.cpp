@@ -31,9 +31,12 @@ static bool HookStopped;
  * Appends one tag text to the address as a path segment: a blank becomes
  * "_", A to Z become lower case, and the bytes that would change the
  * address's structure ("/", "?", "#", "%", and "\", which browsers take for
- * "/") are percent-encoded, so that "AC/DC" stays one segment.  Every other
- * byte is kept.  A tag text holds at most TAG_TEXT_SIZE - 1 bytes, so the
- * segment fits in 3 * TAG_TEXT_SIZE bytes.
+ * "/") are percent-encoded, so that "AC/DC" stays one segment.  So are the
+ * double quote and the control bytes: the shell hands the address to the
+ * browser on a command line, often inside quotes, and a quote from a tag
+ * would end the address there and pass the rest on as further arguments.
+ * Every other byte is kept.  A tag text holds at most TAG_TEXT_SIZE - 1
+ * bytes, so the segment fits in 3 * TAG_TEXT_SIZE bytes.
  */
 static void EncodeLyricsSegment(const char *text, char *segment)
 {
@@ -41,7 +44,7 @@ static void EncodeLyricsSegment(const char *text, char *segment)
     size_t out = 0;
     for (size_t in = 0; in < TAG_TEXT_SIZE - 1 && text[in]; in++) {
         unsigned char c = (unsigned char)text[in];
-        if (c == '/' || c == '?' || c == '#' || c == '%' || c == '\\') {
+        if (c == '/' || c == '?' || c == '#' || c == '%' || c == '\\' || c == '"' || c < ' ' || c == 0x7F) {
             segment[out++] = '%';
             segment[out++] = Hex[c >> 4];
             segment[out++] = Hex[c & 15];

@@ -602,6 +602,7 @@ TEST_F(HookTest, LyricsAddressHandedToTheShellNeverOpened)
         {"Hells Bells", "AC/DC", "Back In Black",
          "https://www.lyricshelf.com/lyrics/ac%2Fdc/back_in_black/hells_bells"},
         {"Why?", "#1 Fans", "100%", "https://www.lyricshelf.com/lyrics/%231_fans/100%25/why%3F"},
+        {"x\" --new-window \"", "Band", "Live", "https://www.lyricshelf.com/lyrics/band/live/x%22_--new-window_%22"},
     };
     StartBelow();
     int n = 0;

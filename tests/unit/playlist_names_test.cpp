@@ -130,6 +130,7 @@ TEST(LyricsAddress, BlanksBecomeUnderscoresAndLettersLowerCase)
         {"AC/DC", "Back In Black", "Hells Bells", "/lyrics/ac%2Fdc/back_in_black/hells_bells"},
         {"Who?", "#1 Hits", "100% Pure", "/lyrics/who%3F/%231_hits/100%25_pure"},
         {"A\\B", "x", "y", "/lyrics/a%5Cb/x/y"},
+        {"Say \"Hi\"", "x\" --flag \"", "Tab\tCR\rDel\x7F", "/lyrics/say_%22hi%22/x%22_--flag_%22/tab%09cr%0Ddel%7F"},
     };
     for (const Case &c : cases) {
         Id3v1Tag tag = Tag(c.Artist, c.Album, c.Title);
