@@ -352,6 +352,77 @@ TEST_F(WatchTest, MissingSignatureFileAtStartAndQuitGivesOwnedBoxAndIsNotCreated
     }
 }
 
+/*
+ * A signature file that does not exist yet: start says so and leaves it
+ * missing, the first track change creates it, and quit then empties it
+ * without a box.
+ */
+TEST_F(WatchTest, FirstTrackChangeCreatesTheMissingSignatureFile)
+{
+    Start(SignatureSettings(0, 1));
+    ASSERT_EQ(1u, rig::Boxes().size());
+    EXPECT_EQ(Path("sig.txt"), rig::Boxes()[0].Text);
+    EXPECT_FALSE(rig::FileExists(Path("sig.txt")));
+
+    SetPlaylist({"C:\\a.mp3"});
+    rig::Tick();
+    EXPECT_EQ(std::string(LeadIn) + "C:\\a.mp3\r\nThis is track 1 of 1 in the current playlist.\r\n", Signature());
+    StopPlugin();
+    EXPECT_TRUE(rig::FileExists(Path("sig.txt")));
+    EXPECT_EQ("", Signature());
+    EXPECT_EQ(1u, rig::Boxes().size());
+}
+
+/*
+ * Sharing of the signature and the log while the plug-in has them open:
+ * another program may write them at the same time, but no reader may hold
+ * them.  The test holds both files open through start, one change and quit:
+ * for writing, every write goes through; for reading, every open is
+ * refused and gives its box, and neither file is touched.
+ */
+class WriterSharing : public WatchTest, public ::testing::WithParamInterface<bool>
+{
+};
+
+TEST_P(WriterSharing, OthersMayWriteButNotRead)
+{
+    const bool heldForWriting = GetParam();
+    rig::WriteFile(Path("sig.txt"), "held");
+    rig::WriteFile(Path("log.txt"), "");
+    HANDLE held[2];
+    for (int i = 0; i < 2; ++i) {
+        held[i] = CreateFileA(Path(i ? "log.txt" : "sig.txt").c_str(), heldForWriting ? GENERIC_WRITE : GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING, 0, NULL);
+        ASSERT_NE(INVALID_HANDLE_VALUE, held[i]);
+    }
+    Start(SignatureSettings(0, 1) + LogSettings(0, 1));
+    SetPlaylist({"C:\\a.mp3"});
+    rig::Tick();
+    std::string signatureAfterChange = Signature();
+    StopPlugin();
+    CloseHandle(held[0]);
+    CloseHandle(held[1]);
+
+    if (heldForWriting) {
+        EXPECT_TRUE(rig::Boxes().empty());
+        EXPECT_EQ(std::string(LeadIn) + "C:\\a.mp3\r\nThis is track 1 of 1 in the current playlist.\r\n",
+                  signatureAfterChange);
+        EXPECT_EQ("", Signature());
+        EXPECT_EQ(std::vector<std::string>({"WinAmp started", "C:\\a.mp3", "WinAmp quit"}), LogTexts());
+    } else {
+        /* Start: log, signature; change: signature, log; quit: log, signature. */
+        std::vector<std::string> expected = {Path("log.txt"), Path("sig.txt"), Path("sig.txt"),
+                                             Path("log.txt"), Path("log.txt"), Path("sig.txt")};
+        ASSERT_EQ(expected.size(), rig::Boxes().size());
+        for (size_t i = 0; i < expected.size(); ++i)
+            EXPECT_EQ(expected[i], rig::Boxes()[i].Text) << i;
+        EXPECT_EQ("held", Signature());
+        EXPECT_EQ("", Log());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(HeldForWritingOrReading, WriterSharing, ::testing::Values(true, false));
+
 /* Empty playlist, then the same file at two neighbouring positions: only real changes are written. */
 TEST_F(WatchTest, ChangeTestEmptyPlaylistAndSameFileTwice)
 {
@@ -446,6 +517,46 @@ TEST_F(WatchTest, ChangeTestStreamKeepsThePreviousTag)
     rig::ShellCalls().clear();
     Command(ID_LYRICS_LOOKUP);
     EXPECT_TRUE(rig::ShellCalls().empty());
+}
+
+/*
+ * The tag is read with sharing for reading only: a file another program
+ * only reads is read, one that another program has open for writing is
+ * refused and the previous tag stays.  The tag shows in the lyrics
+ * lookup's address.
+ */
+TEST_F(WatchTest, TagReadSharesReadingOnly)
+{
+    Start("");
+    rig::WriteFile(Path("first.mp3"), Mp3WithTag("first", "one", "alpha"));
+    rig::WriteFile(Path("second.mp3"), Mp3WithTag("second", "two", "beta"));
+    rig::WriteFile(Path("third.mp3"), Mp3WithTag("third", "three", "gamma"));
+    SetPlaylist({Path("first.mp3"), Path("second.mp3"), Path("third.mp3")}, 0);
+    auto lookedUp = [this]() {
+        rig::ShellCalls().clear();
+        Command(ID_LYRICS_LOOKUP);
+        if (rig::ShellCalls().size() != 1)
+            return std::string("<no lookup>");
+        const std::string &address = rig::ShellCalls()[0].File;
+        size_t at = address.find("/lyrics/");
+        return at == std::string::npos ? address : address.substr(at);
+    };
+    rig::Tick();
+    EXPECT_EQ("/lyrics/one/alpha/first", lookedUp());
+
+    HANDLE reader =
+        CreateFileA(Path("second.mp3").c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, reader);
+    MoveTo(1);
+    CloseHandle(reader);
+    EXPECT_EQ("/lyrics/two/beta/second", lookedUp()) << "read beside a reader";
+
+    HANDLE writer = CreateFileA(Path("third.mp3").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                                OPEN_EXISTING, 0, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, writer);
+    MoveTo(2);
+    CloseHandle(writer);
+    EXPECT_EQ("/lyrics/two/beta/second", lookedUp()) << "not read beside a writer: the previous tag stays";
 }
 
 /* A title the player does not give (0) is empty; the track is still recorded. */
