@@ -88,6 +88,7 @@ TEST_F(Lifecycle, TrayIconAddedAtInitAndTheSameRemovedAtQuit)
     EXPECT_EQ(add.Flags, 3u);
     EXPECT_EQ(add.CallbackMessage, 1381u);
     EXPECT_NE(add.Icon, (HICON)NULL);
+    EXPECT_EQ(add.Icon, LoadIconA(PlayerPluginModule(), MAKEINTRESOURCEA(103))) << "icon resource 103 of the DLL";
     ICONINFO info;
     ASSERT_TRUE(GetIconInfo(add.Icon, &info)) << "the tray icon is a real icon";
     DeleteObject(info.hbmColor);
@@ -130,7 +131,10 @@ TEST_F(Lifecycle, FailedPollTimerReportsOnceAndTheRestStillRuns)
     ASSERT_FALSE(text.empty()) << "the system has a text for error " << code;
     const std::string caption = "Error 8 lookup from line 694 of gen_Kestrune.";
 
-    WriteSettings(QuietStart);
+    const std::string log = Path("log.txt"), signature = Path("sig.txt");
+    rig::WriteFile(signature, "");
+    WriteSettings(std::string(QuietStart) + "UseLog=1\r\nLogFileName=" + log +
+                  "\r\nUseSignature=1\r\nSignatureFileName=" + signature + "\r\n");
     rig::FailNextSetTimer(code);
     EXPECT_EQ(StartPlugin(), 0) << "init reports success after a failed timer";
 
@@ -147,11 +151,20 @@ TEST_F(Lifecycle, FailedPollTimerReportsOnceAndTheRestStillRuns)
     ASSERT_EQ(rig::TrayCalls().size(), 1u);
     EXPECT_EQ(rig::TrayCalls()[0].Action, (DWORD)NIM_ADD);
 
+    rig::WriteFile(signature, "written while running");
     StopPlugin();
     EXPECT_EQ(rig::Boxes().size(), 1u) << "quit reports nothing";
     ASSERT_EQ(rig::TrayCalls().size(), 2u) << "quit still removes the icon";
     EXPECT_EQ(rig::TrayCalls()[1].Action, (DWORD)NIM_DELETE);
     EXPECT_TRUE(rig::FileExists(PluginsFolder() + "plugin.ini")) << "quit still saves the settings";
+    std::string logged = rig::ReadFile(log);
+    EXPECT_NE(logged.find("WinAmp\r\n\r\nWinAmp started\r\n\r\n\f"), std::string::npos) << logged;
+    const std::string quitEntry = " WinAmp\r\n\r\nWinAmp quit\r\n\r\n";
+    EXPECT_TRUE(logged.size() > quitEntry.size() &&
+                logged.compare(logged.size() - quitEntry.size(), quitEntry.size(), quitEntry) == 0)
+        << "quit still logs: " << logged;
+    EXPECT_TRUE(rig::FileExists(signature));
+    EXPECT_EQ(rig::ReadFile(signature), "") << "quit still empties the signature";
 }
 
 TEST_F(Lifecycle, FailedPollTimerShownInARealBox)
