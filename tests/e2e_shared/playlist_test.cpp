@@ -436,6 +436,34 @@ TEST_F(PlaylistTest, BackupNameTooLongForAPathIsRefused)
     EXPECT_EQ(1u, FilesIn(Folder()).size()) << "only the master is there";
 }
 
+/*
+ * The backup is taken, but the master cannot be written (another program
+ * holds it open for reading only): the error box, the master unchanged,
+ * and the backup stays.
+ */
+TEST_F(PlaylistTest, ReplaceThatCannotOverwriteTheMasterKeepsTheBackup)
+{
+    const std::string master = StartWithOldMaster("lists", "master.m3u");
+    HANDLE held =
+        CreateFileA(master.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
+    SetPlaylist({"C:\\a.mp3"});
+    rig::QueueBoxAnswer(IDYES);
+    EXPECT_EQ(1, Command(ID_REPLACE_PLAYLIST));
+    CloseHandle(held);
+    EXPECT_EQ(1, Player().PlaylistWrites);
+    ASSERT_EQ(2u, rig::Boxes().size());
+    ExpectBox(1, PlayerWindow(), "Could not copy play list from WinAmp", "Error", MB_OK | MB_ICONERROR);
+    EXPECT_EQ("old\r\n", rig::ReadFile(master));
+    std::string backup;
+    for (const std::string &name : FilesIn(Path("lists")))
+        if (name != "master.m3u")
+            backup = name;
+    ASSERT_EQ("master-", backup.substr(0, 7)) << backup;
+    EXPECT_TRUE(IsStampName(backup.substr(7), ".m3u")) << backup;
+    EXPECT_EQ("old\r\n", rig::ReadFile(Path("lists\\" + backup)));
+}
+
 /* ---- clear ---------------------------------------------------------------------- */
 
 TEST_F(PlaylistTest, ClearAskedThenDeletes)
