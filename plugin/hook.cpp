@@ -8,7 +8,6 @@
 #include "kestrune.h"
 
 #include <shellapi.h>
-#include <string.h>
 #include <strsafe.h>
 
 /*
@@ -84,15 +83,13 @@ bool MakeLyricsAddress(const Id3v1Tag *tag, char *address, size_t size)
 /*
  * Forms the address of the current track's lyrics page in the shared text
  * buffer and has the shell open it.  Nothing is opened unless the address
- * is complete and starts with the site's base.
+ * is complete; a complete address always starts with the site's base,
+ * since MakeLyricsAddress writes the base first and encodes the tag texts.
  */
 static void LookUpLyrics(void)
 {
-    if (!MakeLyricsAddress(&NowPlaying.Tag, SharedText, sizeof SharedText))
-        return;
-    if (strncmp(SharedText, LyricsSiteBase, sizeof LyricsSiteBase - 1) != 0)
-        return;
-    ShellExecuteA(NULL, "open", SharedText, NULL, "", SW_SHOWNORMAL);
+    if (MakeLyricsAddress(&NowPlaying.Tag, SharedText, sizeof SharedText))
+        ShellExecuteA(NULL, "open", SharedText, NULL, "", SW_SHOWNORMAL);
 }
 
 /* ---- commands ------------------------------------------------------------ */
