@@ -54,8 +54,30 @@ void PluginQuit(void);
  */
 void MakeSettingsPath(const char *moduleFileName, char *path);
 
+/*
+ * Kinds of message box that one failure may ask for again and again, from
+ * the poll timer or from paints: while such a box is open, its modal loop
+ * dispatches the next tick, which may fail the same way.  At most one box
+ * of each kind is open at a time.  A new kind goes before BOX_KIND_COUNT.
+ */
+enum BoxKind { BOX_SIGNATURE_WARNING, BOX_LOG_WARNING, BOX_KIND_COUNT };
+
+/*
+ * Shows a message box (MessageBoxA's arguments and answer) unless a box of
+ * the same kind is open already; then it shows nothing and returns 0.  The
+ * caller goes on either way: its failure has happened, only the second box
+ * is left out.  Once the open box is closed, the next call shows it again.
+ */
+int ShowBoxOfKind(BoxKind kind, HWND owner, const char *text, const char *caption, UINT flags);
+
 /* Shows the system's text for a failed call; see plugin/report.cpp. */
 void ReportSystemError(HWND owner, DWORD code, const char *source, unsigned line);
+/*
+ * The same for a failure that may repeat while its box is open: the box is
+ * one of the kind (ShowBoxOfKind).  The debugger texts are written for
+ * every call, also when the box is left out, so each failure is recorded.
+ */
+void ReportSystemError(BoxKind kind, HWND owner, DWORD code, const char *source, unsigned line);
 
 LRESULT CALLBACK MainWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 /* Puts MainWindowHook in place of the player's procedure (init). */

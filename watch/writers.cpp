@@ -20,9 +20,9 @@ static const char SignatureLeadIn[] = "-- \r\n\r\nThe last song I started on my 
 static const char LogEntryEnd[] = "\r\n\r\n";
 static const char LogFormFeed = '\x0C';
 
-void ShowOpenWarning(HWND owner, const char *fileName)
+void ShowOpenWarning(BoxKind kind, HWND owner, const char *fileName)
 {
-    MessageBoxA(owner, fileName, OpenWarningCaption, MB_OK | MB_ICONWARNING);
+    ShowBoxOfKind(kind, owner, fileName, OpenWarningCaption, MB_OK | MB_ICONWARNING);
 }
 
 /* One write of exactly length bytes; a short or failed write is not examined. */
@@ -75,7 +75,7 @@ bool WriteSignatureQuietly(void)
 void WriteSignatureFile(void)
 {
     if (!WriteSignatureQuietly())
-        ShowOpenWarning(NULL, Settings.SignatureFileName);
+        ShowOpenWarning(BOX_SIGNATURE_WARNING, NULL, Settings.SignatureFileName);
 }
 
 /*
@@ -86,7 +86,7 @@ void EmptySignatureFile(void)
 {
     HANDLE file = OpenForWriting(Settings.SignatureFileName, TRUNCATE_EXISTING);
     if (file == INVALID_HANDLE_VALUE) {
-        ShowOpenWarning(PluginRecord.HostMainWindow, Settings.SignatureFileName);
+        ShowOpenWarning(BOX_SIGNATURE_WARNING, PluginRecord.HostMainWindow, Settings.SignatureFileName);
         return;
     }
     WriteBytes(file, "", 0);
@@ -131,7 +131,7 @@ bool AppendLogEntryQuietly(const char *text)
 void AppendLogEntry(const char *text)
 {
     if (!AppendLogEntryQuietly(text))
-        ShowOpenWarning(NULL, Settings.LogFileName);
+        ShowOpenWarning(BOX_LOG_WARNING, NULL, Settings.LogFileName);
 }
 
 /*

@@ -6,6 +6,8 @@
  */
 #include <string.h>
 
+#include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -637,8 +639,10 @@ INSTANTIATE_TEST_SUITE_P(OnOff, NowPlayingSwitch, ::testing::Values(1, 0));
 
 /*
  * Both writers fail (a missing folder) while the player moves on twice
- * inside the boxes: every change writes, in order, and shows its own two
- * boxes after its other steps, unowned, with the exact texts.
+ * inside the boxes: every change writes, in order, and shows its boxes
+ * after its other steps, unowned, with the exact texts, except a box of a
+ * kind already open: track a's signature box, inside it track b's log box
+ * (track c's boxes are both left out), then track a's own log box.
  */
 TEST_F(WatchTest, BoxesWhilePlayerMovesOnTwice)
 {
@@ -658,12 +662,12 @@ TEST_F(WatchTest, BoxesWhilePlayerMovesOnTwice)
     rig::OnBox([&](const rig::Box &) {
         ++opened;
         if (opened == 1 || opened == 2)
-            MoveTo(opened); /* inside the first box of track a, then of track b */
+            MoveTo(opened); /* inside track a's signature box, then inside track b's log box */
     });
     rig::Tick();
     rig::OnBox(nullptr);
 
-    std::vector<std::string> expected = {signature, signature, signature, log, log, log};
+    std::vector<std::string> expected = {signature, log, log};
     ASSERT_EQ(expected.size(), rig::Boxes().size());
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(expected[i], rig::Boxes()[i].Text) << i;
@@ -697,8 +701,9 @@ TEST_F(WatchTest, RealWarningBoxAfterTheChange)
 
 /*
  * The signature fails for the first two tracks (the test holds the file
- * locked) while the player moves on twice inside the boxes; the lock goes
- * before the third.  The log holds every track once, in order, and the
+ * locked) while the player moves on twice inside the first track's box;
+ * the lock goes before the third.  The second failure shows no box while
+ * the first is open.  The log holds every track once, in order, and the
  * signature names the newest.
  */
 TEST_F(WatchTest, LogKeepsEveryTrackWhileBoxesAreOpen)
@@ -712,30 +717,88 @@ TEST_F(WatchTest, LogKeepsEveryTrackWhileBoxesAreOpen)
     std::vector<std::string> logWhenBoxOpened;
     rig::OnBox([&](const rig::Box &) {
         logWhenBoxOpened.push_back(LogTexts().back());
-        if (logWhenBoxOpened.size() == 2) {
-            CloseHandle(lock);
-            lock = INVALID_HANDLE_VALUE;
-        }
-        MoveTo((int)logWhenBoxOpened.size());
+        MoveTo(1);
+        CloseHandle(lock);
+        MoveTo(2);
     });
     rig::Tick();
     rig::OnBox(nullptr);
-    if (lock != INVALID_HANDLE_VALUE)
-        CloseHandle(lock);
     rig::Tick();
 
-    EXPECT_EQ(std::vector<std::string>({"Title of C:\\a.mp3", "Title of C:\\b.mp3"}), logWhenBoxOpened);
+    EXPECT_EQ(std::vector<std::string>({"Title of C:\\a.mp3"}), logWhenBoxOpened);
     EXPECT_EQ(
         std::vector<std::string>({"WinAmp started", "Title of C:\\a.mp3", "Title of C:\\b.mp3", "Title of C:\\c.mp3"}),
         LogTexts());
     EXPECT_EQ(std::string(LeadIn) + "Title of C:\\c.mp3\r\nThis is track 3 of 3 in the current playlist.\r\n",
               Signature());
-    ASSERT_EQ(2u, rig::Boxes().size());
+    ASSERT_EQ(1u, rig::Boxes().size());
     for (const rig::Box &box : rig::Boxes()) {
         EXPECT_EQ(Path("sig.txt"), box.Text);
         EXPECT_EQ(Caption, box.Caption);
         EXPECT_EQ((UINT)(MB_OK | MB_ICONWARNING), box.Flags);
         EXPECT_EQ((HWND)NULL, box.Owner);
+    }
+}
+
+/*
+ * 1,000 changes while the first warning box stays open, as when the player
+ * skips unplayable files on an unplugged drive: no second box of a kind
+ * opens while one is open, though a box of another kind may; every entry
+ * that can be written is written once and in order; and once the box has
+ * closed, the next failure shows it again.
+ */
+TEST_F(WatchTest, OneWarningBoxPerKindWhileChangesRunInsideIt)
+{
+    const int count = 1000;
+    struct Case {
+        bool LogMissing;
+        size_t SignatureBoxes, LogBoxes;
+    } cases[] = {{false, 2, 0}, {true, 2, count + 1}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.LogMissing ? "log missing too" : "log fine");
+        DeleteFileA(Path("log.txt").c_str());
+        std::string signature = Path("missing\\sig.txt");
+        std::string log = c.LogMissing ? Path("missing\\log.txt") : Path("log.txt");
+        Start("UseSignature=1\r\nSignatureFileName=" + signature +
+              "\r\nRecordSignatureTitle=1\r\nUseLog=1\r\nLogFileName=" + log +
+              "\r\nRecordLogTitle=1\r\nRecordLogFileName=0\r\n");
+        rig::Boxes().clear();
+        std::vector<std::string> files;
+        for (int i = 0; i <= count; ++i)
+            files.push_back("C:\\Unplugged\\" + std::to_string(i) + ".mp3");
+        SetPlaylist(files, 0);
+        std::map<std::string, int> open, deepest;
+        rig::OnBox([&](const rig::Box &box) {
+            deepest[box.Text] = std::max(deepest[box.Text], ++open[box.Text]);
+            if (rig::Boxes().size() == 1)
+                for (int i = 1; i < count; ++i)
+                    MoveTo(i); /* inside the first box only */
+            --open[box.Text];
+        });
+        rig::Tick();
+        auto boxesOf = [&](const std::string &text) {
+            return (size_t)std::count_if(rig::Boxes().begin(), rig::Boxes().end(),
+                                         [&](const rig::Box &box) { return box.Text == text; });
+        };
+        EXPECT_EQ(1u, boxesOf(signature));
+        MoveTo(count); /* the box has closed: the next failure shows it */
+        rig::OnBox(nullptr);
+
+        for (const auto &kind : deepest)
+            EXPECT_EQ(1, kind.second) << kind.first;
+        EXPECT_EQ(c.SignatureBoxes, boxesOf(signature));
+        EXPECT_EQ(c.LogBoxes, c.LogMissing ? boxesOf(log) : 0u);
+        EXPECT_EQ(c.SignatureBoxes + c.LogBoxes, rig::Boxes().size());
+        for (const rig::Box &box : rig::Boxes()) {
+            EXPECT_EQ(Caption, box.Caption);
+            EXPECT_EQ((UINT)(MB_OK | MB_ICONWARNING), box.Flags);
+            EXPECT_EQ((HWND)NULL, box.Owner);
+        }
+        std::vector<std::string> texts = {"WinAmp started"};
+        for (const std::string &file : files)
+            texts.push_back("Title of " + file);
+        EXPECT_EQ(c.LogMissing ? std::vector<std::string>() : texts, LogTexts());
+        StopPlugin();
     }
 }
 

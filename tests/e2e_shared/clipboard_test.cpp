@@ -192,8 +192,8 @@ TEST_F(ClipboardTest, ClipboardNotOpenedFreesTheBlock)
 
 /*
  * The signature cannot be written for the first two tracks while the player
- * moves on inside their boxes: each track's copies are placed in order,
- * before its box, and the clipboard ends with the newest.
+ * moves on inside the first one's box: each track's copies are placed in
+ * order, before its box, and the clipboard ends with the newest.
  */
 TEST_F(ClipboardTest, NewestTrackAfterBoxesWhilePlayerMovesOn)
 {
@@ -205,15 +205,17 @@ TEST_F(ClipboardTest, NewestTrackAfterBoxesWhilePlayerMovesOn)
     SetPlaylist({"C:\\a.mp3", "C:\\b.mp3", "C:\\c.mp3"}, 0);
     int opened = 0;
     rig::OnBox([&](const rig::Box &) {
-        if (++opened == 2)
-            CloseHandle(lock);
-        Player().Position = opened;
+        ++opened;
+        Player().Position = 1;
+        rig::Tick(); /* fails again, without a second box */
+        CloseHandle(lock);
+        Player().Position = 2;
         rig::Tick();
     });
     rig::Tick();
     rig::OnBox(nullptr);
 
-    EXPECT_EQ(2, opened);
+    EXPECT_EQ(1, opened);
     EXPECT_EQ(std::vector<std::string>({"Title of C:\\a.mp3", "Title of C:\\b.mp3", "Title of C:\\c.mp3"}),
               PlacedTexts());
     EXPECT_EQ("Title of C:\\c.mp3", rig::ReadClipboardText());
