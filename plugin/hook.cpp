@@ -17,6 +17,17 @@
  */
 static bool HookStopped;
 
+/*
+ * Set when the hook went onto a Unicode window (a player built for
+ * Unicode registers its window so).  The hook is then installed, read and
+ * chained with the W functions: installed with the A ones, it would make
+ * the window an ANSI one, and every text message on its way to the
+ * player's own procedure would pass through the ANSI code page.  The hook
+ * itself reads only message numbers and its own commands, so it serves
+ * both kinds alike.
+ */
+static bool HookIsUnicode;
+
 /* ---- lyrics lookup ------------------------------------------------------- */
 
 /*
@@ -147,6 +158,8 @@ static LRESULT AnswerTrayIcon(LPARAM mouseMessage)
 
 static LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (HookIsUnicode)
+        return CallWindowProcW(PreviousMainWindowProc, window, message, wParam, lParam);
     return CallWindowProcA(PreviousMainWindowProc, window, message, wParam, lParam);
 }
 
@@ -173,13 +186,30 @@ LRESULT CALLBACK MainWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM
 
 /* ---- installing and removing --------------------------------------------- */
 
+/* The window's procedure, read in the hook's character set. */
+static WNDPROC WindowProcedureOf(HWND window)
+{
+    if (HookIsUnicode)
+        return (WNDPROC)GetWindowLongPtrW(window, GWLP_WNDPROC);
+    return (WNDPROC)GetWindowLongPtrA(window, GWLP_WNDPROC);
+}
+
+static void SetWindowProcedure(HWND window, WNDPROC procedure)
+{
+    if (HookIsUnicode)
+        SetWindowLongPtrW(window, GWLP_WNDPROC, (LONG_PTR)procedure);
+    else
+        SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)procedure);
+}
+
 /* Keeps the player's procedure and puts the hook in its place. */
 void InstallMainWindowHook(void)
 {
     HWND window = PluginRecord.HostMainWindow;
     HookStopped = false;
-    PreviousMainWindowProc = (WNDPROC)GetWindowLongPtrA(window, GWLP_WNDPROC);
-    SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)MainWindowHook);
+    HookIsUnicode = IsWindowUnicode(window) != FALSE;
+    PreviousMainWindowProc = WindowProcedureOf(window);
+    SetWindowProcedure(window, MainWindowHook);
 }
 
 /*
@@ -199,8 +229,8 @@ void RemoveMainWindowHook(void)
     HookStopped = true;
     if (!PreviousMainWindowProc || !IsWindow(window))
         return;
-    if ((WNDPROC)GetWindowLongPtrA(window, GWLP_WNDPROC) == MainWindowHook) {
-        SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)PreviousMainWindowProc);
+    if (WindowProcedureOf(window) == MainWindowHook) {
+        SetWindowProcedure(window, PreviousMainWindowProc);
         return;
     }
     HMODULE self;

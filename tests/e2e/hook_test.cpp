@@ -640,6 +640,64 @@ TEST_F(HookTest, LyricsAddressHandedToTheShellNeverOpened)
     }
 }
 
+/* ---- a Unicode player window ------------------------------------------------ */
+
+/* The player built for Unicode: its window procedure is a Unicode one. */
+class UnicodeHookTest : public HookTest
+{
+  protected:
+    void SetUp() override
+    {
+        HookTest::SetUp();
+        PlayerDestroyWindow();
+        ASSERT_TRUE(IsWindowUnicode(PlayerCreateWindow(true)));
+        WriteSettings(QuietStart);
+        ASSERT_EQ(StartPlugin(), 0);
+    }
+    /* A text sent as Unicode reaches the player's own procedure unchanged. */
+    void ExpectTextIntact(const wchar_t *text)
+    {
+        Player().Texts.clear();
+        EXPECT_TRUE(IsWindowUnicode(PlayerWindow()));
+        SetWindowTextW(PlayerWindow(), text);
+        ASSERT_EQ(1u, Player().Texts.size());
+        EXPECT_TRUE(Player().Texts[0] == text) << "the text passed through the ANSI code page";
+    }
+};
+
+TEST_F(UnicodeHookTest, TextsStayUnicodeAndTheHookWorksAsOnAnAnsiWindow)
+{
+    ASSERT_NE(PlayerWindowProcW, (WNDPROC)GetWindowLongPtrW(PlayerWindow(), GWLP_WNDPROC)) << "hook installed";
+    ExpectTextIntact(L"\u65e5\u672c\u8a9e");
+
+    struct Case {
+        UINT Message;
+        WPARAM WParam;
+        LPARAM LParam;
+        LRESULT Result;
+        std::vector<WPARAM> PlayerCommands;
+    } cases[] = {
+        {WM_COMMAND, ID_PLAY, 0, 1, {PLAYER_PLAY}},
+        {WM_COMMAND, ID_TOGGLE_WINDOWSHADE, 0, 1, {PLAYER_WINDOWSHADE_MAIN, PLAYER_WINDOWSHADE_PLAYLIST}},
+        {WM_COMMAND, ID_NOW_PLAYING_ITEM, 0, 0, {ID_NOW_PLAYING_ITEM}},
+        {WM_COMMAND, MAKEWPARAM(ID_PLAY, 1), 0, 0, {MAKEWPARAM(ID_PLAY, 1)}},
+        {WM_INITMENUPOPUP, 0, 0, 1, {}},
+        {WM_TRAY_NOTIFY, TRAY_ICON_ID, WM_LBUTTONDBLCLK, 0, {}},
+        {WM_USER, 0, HOST_GET_LIST_LENGTH, 2, {}},
+    };
+    SetPlaylist({"C:\\a.mp3", "C:\\b.mp3"});
+    for (const Case &c : cases) {
+        Forget();
+        EXPECT_EQ(c.Result, SendMessageW(PlayerWindow(), c.Message, c.WParam, c.LParam))
+            << c.Message << " " << c.WParam;
+        EXPECT_EQ(c.PlayerCommands, CommandsIn(Player().Received)) << c.Message << " " << c.WParam;
+    }
+
+    StopPlugin();
+    EXPECT_EQ(PlayerWindowProcW, (WNDPROC)GetWindowLongPtrW(PlayerWindow(), GWLP_WNDPROC)) << "given back";
+    ExpectTextIntact(L"\u00e9t\u00e9 \u266b");
+}
+
 /* ---- unloading ------------------------------------------------------------- */
 
 /* Something that subclassed the player's window after the plug-in did. */
