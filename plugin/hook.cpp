@@ -28,6 +28,14 @@ static bool HookStopped;
  */
 static bool HookIsUnicode;
 
+/*
+ * The window on which quit had to leave the hook in the chain (see
+ * RemoveMainWindowHook); none otherwise.  The DLL then stays loaded with
+ * this record, and a player that starts the plug-in again in the same
+ * process finds it here.
+ */
+static HWND HookLeftOn;
+
 /* ---- lyrics lookup ------------------------------------------------------- */
 
 /*
@@ -202,11 +210,21 @@ static void SetWindowProcedure(HWND window, WNDPROC procedure)
         SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)procedure);
 }
 
-/* Keeps the player's procedure and puts the hook in its place. */
+/*
+ * Keeps the player's procedure and puts the hook in its place.  When an
+ * earlier quit left the hook in this window's chain, that hook is armed
+ * again instead: it still sits between the later subclass and the
+ * player's procedure.  Hooking the window a second time would take the
+ * later subclass, whose previous procedure is the hook, for the player's
+ * own, and every message would go round between the two for ever.
+ */
 void InstallMainWindowHook(void)
 {
     HWND window = PluginRecord.HostMainWindow;
     HookStopped = false;
+    if (HookLeftOn == window && IsWindow(window))
+        return;
+    HookLeftOn = NULL;
     HookIsUnicode = IsWindowUnicode(window) != FALSE;
     PreviousMainWindowProc = WindowProcedureOf(window);
     SetWindowProcedure(window, MainWindowHook);
@@ -221,7 +239,7 @@ void InstallMainWindowHook(void)
  * it would have the window call into unloaded code.  Then the hook stays in
  * the chain as a pure pass-through and the DLL is pinned in memory, so the
  * player's FreeLibrary leaves its code in place for as long as the process
- * lives.
+ * lives, and a later init in that process arms the same hook again.
  */
 void RemoveMainWindowHook(void)
 {
@@ -231,8 +249,10 @@ void RemoveMainWindowHook(void)
         return;
     if (WindowProcedureOf(window) == MainWindowHook) {
         SetWindowProcedure(window, PreviousMainWindowProc);
+        HookLeftOn = NULL;
         return;
     }
+    HookLeftOn = window;
     HMODULE self;
     GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCSTR)MainWindowHook,
                        &self);

@@ -80,7 +80,10 @@ void ReportSystemError(HWND owner, DWORD code, const char *source, unsigned line
 void ReportSystemError(BoxKind kind, HWND owner, DWORD code, const char *source, unsigned line);
 
 LRESULT CALLBACK MainWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-/* Puts MainWindowHook in place of the player's procedure (init). */
+/*
+ * Puts MainWindowHook in place of the player's procedure (init), or arms
+ * it again where an earlier quit had to leave it in the window's chain.
+ */
 void InstallMainWindowHook(void);
 /* Gives the player's window its own procedure back (quit). */
 void RemoveMainWindowHook(void);

@@ -703,13 +703,26 @@ TEST_F(UnicodeHookTest, TextsStayUnicodeAndTheHookWorksAsOnAnAnsiWindow)
 /* Something that subclassed the player's window after the plug-in did. */
 WNDPROC UnderLaterSubclass;
 int LaterSubclassCalls;
+int LaterSubclassDepth;
+bool LaterSubclassLooped;
 
-/* Counts the messages the test sends; the system's own (paint, activation) vary with the machine's load. */
+/*
+ * Counts the messages the test sends; the system's own (paint, activation)
+ * vary with the machine's load.  A message that comes round to it again
+ * and again is going in a circle: it is stopped there and noted.
+ */
 LRESULT CALLBACK LaterSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_COMMAND || message == WM_TRAY_NOTIFY || message == WM_INITMENU || message == WM_INITDIALOG)
         LaterSubclassCalls++;
-    return CallWindowProcA(UnderLaterSubclass, window, message, wParam, lParam);
+    if (LaterSubclassDepth > 8) {
+        LaterSubclassLooped = true;
+        return 0;
+    }
+    LaterSubclassDepth++;
+    LRESULT result = CallWindowProcA(UnderLaterSubclass, window, message, wParam, lParam);
+    LaterSubclassDepth--;
+    return result;
 }
 
 TEST_F(HookTest, WithoutALaterSubclassQuitGivesThePlayerItsProcedureBack)
@@ -761,12 +774,51 @@ TEST_F(HookTest, LaterSubclassKeepsWorkingAfterQuitAndUnload)
     SetPlaylist({"C:\\a.mp3", "C:\\b.mp3"});
     EXPECT_EQ(2, SendMessageA(window, WM_USER, 0, HOST_GET_LIST_LENGTH)) << "queries are still answered";
 
+    EXPECT_FALSE(LaterSubclassLooped);
+
     /* The later subclass may take itself out again: the window then calls the pass-through directly. */
     SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)UnderLaterSubclass);
     Player().Received.clear();
     SendMessageA(window, WM_COMMAND, ID_PAUSE_RESUME, 0);
     expected = {ID_PAUSE_RESUME};
     EXPECT_EQ(expected, CommandsIn(Player().Received));
+}
+
+/*
+ * The player starts the plug-in again in the same process after a quit
+ * that had to leave the hook in the chain: init re-arms that hook instead
+ * of hooking the window a second time, which would send every message
+ * round between the later subclass and the hook for ever.
+ */
+TEST_F(HookTest, ReloadAfterAQuitThatLeftTheHookReArmsIt)
+{
+    WriteSettings(QuietStart);
+    ASSERT_EQ(StartPlugin(), 0);
+    HWND window = PlayerWindow();
+    UnderLaterSubclass = (WNDPROC)SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)LaterSubclass);
+    StopPlugin();
+    LaterSubclassLooped = false;
+    ASSERT_EQ(RestartPlugin(), 0);
+    EXPECT_EQ(LaterSubclass, (WNDPROC)GetWindowLongPtrA(window, GWLP_WNDPROC));
+
+    Forget();
+    LaterSubclassCalls = 0;
+    SendMessageA(window, WM_COMMAND, ID_NOW_PLAYING_ITEM, 0);
+    EXPECT_FALSE(LaterSubclassLooped) << "the message went round in a circle";
+    EXPECT_EQ(1, LaterSubclassCalls);
+    EXPECT_EQ(std::vector<WPARAM>({ID_NOW_PLAYING_ITEM}), CommandsIn(Player().Received)) << "reached it once";
+    Forget();
+    EXPECT_EQ(1, Command(ID_TOGGLE_WINDOWSHADE)) << "the plug-in's commands work again";
+    EXPECT_EQ(std::vector<WPARAM>({PLAYER_WINDOWSHADE_MAIN, PLAYER_WINDOWSHADE_PLAYLIST}),
+              CommandsIn(Player().Received));
+
+    /* The later subclass goes; the second quit then gives the player its own procedure back. */
+    SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)UnderLaterSubclass);
+    StopPlugin();
+    EXPECT_EQ(PlayerWindowProc, (WNDPROC)GetWindowLongPtrA(window, GWLP_WNDPROC));
+    Forget();
+    Command(ID_PLAY);
+    EXPECT_EQ(std::vector<WPARAM>({ID_PLAY}), CommandsIn(Player().Received)) << "no hook any more";
 }
 
 } // namespace

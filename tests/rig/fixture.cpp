@@ -58,9 +58,16 @@ int PluginTest::StartPluginIn(const std::string &folder, const std::string &file
         ADD_FAILURE() << "cannot copy " << DllPath() << " to " << target + fileName << ": error " << GetLastError();
         return -1;
     }
-    HMODULE module = PlayerLoadPlugin(target);
+    return LoadAndStart(target);
+}
+
+int PluginTest::RestartPlugin() { return LoadAndStart(PluginsFolder()); }
+
+int PluginTest::LoadAndStart(const std::string &folder)
+{
+    HMODULE module = PlayerLoadPlugin(folder);
     if (!module) {
-        ADD_FAILURE() << "the player cannot load a gen_*.dll from " << target << ": error " << GetLastError();
+        ADD_FAILURE() << "the player cannot load a gen_*.dll from " << folder << ": error " << GetLastError();
         return -1;
     }
     rig::Attach(module);
