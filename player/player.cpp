@@ -152,6 +152,9 @@ LRESULT CALLBACK PlayerWindowProcW(HWND window, UINT message, WPARAM wParam, LPA
 
 LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    for (UINT watched : State.Watched)
+        if (message == watched)
+            State.Received.push_back({message, wParam, lParam});
     switch (message) {
     case WM_USER:
         return AnswerRequest(wParam, lParam);

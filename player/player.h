@@ -49,6 +49,8 @@ struct PlayerState {
     int LengthSeconds = 0; /* GetOutputTime 1 */
     /* Every WM_COMMAND, WM_KEYDOWN and WM_KEYUP that reached the player's own procedure, in order. */
     std::vector<PlayerMessage> Received;
+    /* Further messages that are recorded in Received when they reach the player's own procedure. */
+    std::vector<UINT> Watched;
     /* Every WM_USER request, in order (wParam and the code in lParam). */
     std::vector<PlayerMessage> Requests;
     std::vector<int> Jumps; /* positions of JumpToTime requests */

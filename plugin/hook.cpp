@@ -1,9 +1,10 @@
 /*
  * The hook on the player's main window.  Every plug-in command arrives here
  * as a WM_COMMAND whose whole wParam is the command number; so do the tray
- * icon's callbacks and the menu-initialisation messages of every menu of the
- * window.  Whatever the plug-in does not handle goes on, unchanged, to the
- * player's own procedure, and its result is returned.
+ * icon's callbacks, the menu-initialisation messages of every menu of the
+ * window, and the shell's notice that it restarted, after which the tray
+ * icon is added again.  Whatever the plug-in does not handle goes on,
+ * unchanged, to the player's own procedure, and its result is returned.
  */
 #include "kestrune.h"
 
@@ -35,6 +36,12 @@ static bool HookIsUnicode;
  * process finds it here.
  */
 static HWND HookLeftOn;
+
+/*
+ * The message the system's shell sends to every top-level window when it
+ * has (re)started, with all tray icons gone; registered at init.
+ */
+static UINT TaskbarCreatedMessage;
 
 /* ---- lyrics lookup ------------------------------------------------------- */
 
@@ -129,15 +136,9 @@ static void InitialiseMenu(HMENU menu)
     SetDlgItemTextA(PluginRecord.HostMainWindow, IDC_BUILD_TIME, __TIME__);
 }
 
-/*
- * The tray popup: menu 104 is loaded anew for each click, its "PopUP"
- * submenu is tracked centred on the cursor (x + 1) with the player's window
- * as owner, and the loaded menu is destroyed afterwards.  The chosen item
- * reaches the window as a WM_COMMAND.
- */
-static void ShowTrayMenu(void)
+/* The loaded menu is destroyed after tracking. */
+void ShowCommandMenu(HWND owner)
 {
-    HWND owner = PluginRecord.HostMainWindow;
     POINT cursor;
     GetCursorPos(&cursor);
     SetForegroundWindow(owner);
@@ -145,6 +146,7 @@ static void ShowTrayMenu(void)
     if (!menu)
         return;
     TrackPopupMenu(GetSubMenu(menu, 0), TPM_CENTERALIGN, cursor.x + 1, cursor.y, 0, owner, NULL);
+    PostMessageA(owner, WM_NULL, 0, 0);
     DestroyMenu(menu);
 }
 
@@ -156,7 +158,7 @@ static LRESULT AnswerTrayIcon(LPARAM mouseMessage)
         SendMessageA(PluginRecord.HostMainWindow, WM_COMMAND, ID_NOW_PLAYING, 0);
         return 1;
     case WM_RBUTTONDOWN:
-        ShowTrayMenu();
+        ShowCommandMenu(PluginRecord.HostMainWindow);
         return 1;
     }
     return 0;
@@ -175,6 +177,10 @@ LRESULT CALLBACK MainWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM
 {
     if (HookStopped)
         return PassOn(window, message, wParam, lParam);
+    if (message == TaskbarCreatedMessage && message != 0) {
+        NotifyTrayIcon(NIM_ADD);
+        return PassOn(window, message, wParam, lParam);
+    }
     switch (message) {
     case WM_COMMAND:
         return RunPluginCommand(wParam) ? 1 : PassOn(window, message, wParam, lParam);
@@ -222,6 +228,7 @@ void InstallMainWindowHook(void)
 {
     HWND window = PluginRecord.HostMainWindow;
     HookStopped = false;
+    TaskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
     if (HookLeftOn == window && IsWindow(window))
         return;
     HookLeftOn = NULL;

@@ -79,10 +79,26 @@ void ReportSystemError(HWND owner, DWORD code, const char *source, unsigned line
  */
 void ReportSystemError(BoxKind kind, HWND owner, DWORD code, const char *source, unsigned line);
 
+/*
+ * Adds (NIM_ADD) or removes (NIM_DELETE) the tray icon (HostMainWindow,
+ * 1381); init adds it, quit removes it, and the hook adds it again after
+ * the system's shell restarted.
+ */
+void NotifyTrayIcon(DWORD action);
+/*
+ * The plug-in's command menu (the "PopUP" submenu of menu 104, loaded anew
+ * each time) tracked centred on the cursor (x + 1) for owner, which is
+ * made the foreground window first and receives the chosen item as a
+ * WM_COMMAND.  WM_NULL is posted to owner once the menu has closed, so
+ * that a click outside the menu closes it properly.
+ */
+void ShowCommandMenu(HWND owner);
+
 LRESULT CALLBACK MainWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 /*
  * Puts MainWindowHook in place of the player's procedure (init), or arms
- * it again where an earlier quit had to leave it in the window's chain.
+ * it again where an earlier quit had to leave it in the window's chain;
+ * registers the shell's "TaskbarCreated" message for it.
  */
 void InstallMainWindowHook(void);
 /* Gives the player's window its own procedure back (quit). */

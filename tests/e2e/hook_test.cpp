@@ -598,6 +598,47 @@ TEST_F(HookTest, TrayPopupShowsTheItemsGrayedOrEnabledByTheTrack)
     EXPECT_TRUE(CommandsIn(Player().Received).empty());
 }
 
+/*
+ * After the system's shell restarts it sends "TaskbarCreated": the icon is
+ * added again with the same record as at init, and the message goes on to
+ * the player.
+ */
+TEST_F(HookTest, ShellRestartAddsTheTrayIconAgainAndPassesTheMessageOn)
+{
+    StartBelow();
+    UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    Player().Watched = {taskbarCreated};
+    ASSERT_EQ(1u, rig::TrayCalls().size());
+    EXPECT_EQ(0, SendMessageA(PlayerWindow(), taskbarCreated, 0, 0));
+    ASSERT_EQ(2u, rig::TrayCalls().size());
+    const rig::TrayCall &init = rig::TrayCalls()[0], &again = rig::TrayCalls()[1];
+    EXPECT_EQ((DWORD)NIM_ADD, again.Action);
+    EXPECT_EQ(init.Size, again.Size);
+    EXPECT_EQ(init.Window, again.Window);
+    EXPECT_EQ(init.Id, again.Id);
+    EXPECT_EQ(init.Flags, again.Flags);
+    EXPECT_EQ(init.CallbackMessage, again.CallbackMessage);
+    EXPECT_EQ(init.Icon, again.Icon);
+    ASSERT_EQ(1u, Player().Received.size());
+    EXPECT_EQ(taskbarCreated, Player().Received[0].Message);
+}
+
+/* WM_NULL is posted to the tray menu's owner once the menu has closed, so that an outside click closes it. */
+TEST_F(HookTest, TrayMenuPostsNullMessageToItsOwnerAfterwards)
+{
+    StartBelow();
+    Player().Watched = {WM_NULL};
+    {
+        PopupDriver driver(0);
+        EXPECT_EQ(1, SendMessageA(PlayerWindow(), WM_TRAY_NOTIFY, TRAY_ICON_ID, WM_RBUTTONDOWN));
+        EXPECT_TRUE(driver.Found());
+        EXPECT_TRUE(Player().Received.empty()) << "posted, not sent";
+    }
+    PlayerPump();
+    ASSERT_EQ(1u, Player().Received.size());
+    EXPECT_EQ((UINT)WM_NULL, Player().Received[0].Message);
+}
+
 /* ---- lyrics -------------------------------------------------------------- */
 
 TEST_F(HookTest, LyricsAddressHandedToTheShellNeverOpened)
