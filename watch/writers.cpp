@@ -137,14 +137,15 @@ void AppendLogEntry(const char *text)
 /*
  * Places the text with its terminator on the clipboard as CF_TEXT in a
  * shareable global block, with the player's window as the clipboard's
- * owner.  Without memory, or when the clipboard cannot be had, nothing is
- * placed and nothing is said.  Once placed the block belongs to the
- * system; a block the clipboard did not take is released here.
+ * owner.  The block is a movable one, as the clipboard requires of the
+ * memory it is given (a shareable block alone is fixed memory).  Without memory, or when the clipboard cannot be had,
+ * nothing is placed and nothing is said.  Once placed the block belongs to the system; a block the clipboard did not
+ * take is released here.
  */
 void CopyTextToClipboard(const char *text)
 {
     size_t size = strlen(text) + 1;
-    HGLOBAL block = GlobalAlloc(GMEM_DDESHARE, size);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size);
     if (!block)
         return;
     void *bytes = GlobalLock(block);

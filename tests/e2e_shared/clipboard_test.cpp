@@ -20,6 +20,7 @@ struct PlacedBlock {
     HGLOBAL Block;
     SIZE_T Size;
     std::string Text;
+    bool Moveable; /* a movable block: its handle is not its address */
 };
 
 std::vector<PlacedBlock> Placed;   /* every SetClipboardData(CF_TEXT) of the DLL */
@@ -29,8 +30,9 @@ bool FailOpenClipboard = false;
 
 HANDLE WINAPI WatchSetClipboardData(UINT format, HANDLE block)
 {
-    PlacedBlock placed = {block, GlobalSize(block), ""};
+    PlacedBlock placed = {block, GlobalSize(block), "", false};
     if (const char *text = (const char *)GlobalLock(block)) {
+        placed.Moveable = (HGLOBAL)text != block;
         placed.Text.assign(text, strnlen(text, placed.Size));
         GlobalUnlock(block);
     }
@@ -127,7 +129,11 @@ class ClipboardSwitches : public ClipboardTest, public ::testing::WithParamInter
 {
 };
 
-/* File name, title, or both with the title last; each block holds its text and the terminator, nothing more. */
+/*
+ * File name, title, or both with the title last; each block is a movable
+ * one, as the clipboard requires, and holds its text and the terminator,
+ * nothing more.
+ */
 TEST_P(ClipboardSwitches, CopiesOnChange)
 {
     const CopyCase &c = GetParam();
@@ -139,8 +145,10 @@ TEST_P(ClipboardSwitches, CopiesOnChange)
     rig::Tick();
 
     EXPECT_EQ(c.Placed, PlacedTexts());
-    for (const PlacedBlock &placed : Placed)
+    for (const PlacedBlock &placed : Placed) {
         EXPECT_EQ(placed.Text.size() + 1, placed.Size);
+        EXPECT_TRUE(placed.Moveable);
+    }
     EXPECT_EQ(c.Placed.empty() ? "before the test" : c.Placed.back(), rig::ReadClipboardText());
     if (!c.Placed.empty()) {
         EXPECT_EQ(PlayerWindow(), GetClipboardOwner());
