@@ -54,20 +54,13 @@ int PluginTest::StartPluginIn(const std::string &folder, const std::string &file
     if (!target.empty() && target.back() != '\\')
         target += '\\';
     rig::MakeFolders(target);
-    if (!CopyFileA(DllPath().c_str(), (target + fileName).c_str(), FALSE)) {
+    if (!fileName.empty() && !CopyFileA(DllPath().c_str(), (target + fileName).c_str(), FALSE)) {
         ADD_FAILURE() << "cannot copy " << DllPath() << " to " << target + fileName << ": error " << GetLastError();
         return -1;
     }
-    return LoadAndStart(target);
-}
-
-int PluginTest::RestartPlugin() { return LoadAndStart(PluginsFolder()); }
-
-int PluginTest::LoadAndStart(const std::string &folder)
-{
-    HMODULE module = PlayerLoadPlugin(folder);
+    HMODULE module = PlayerLoadPlugin(target);
     if (!module) {
-        ADD_FAILURE() << "the player cannot load a gen_*.dll from " << folder << ": error " << GetLastError();
+        ADD_FAILURE() << "the player cannot load a gen_*.dll from " << target << ": error " << GetLastError();
         return -1;
     }
     rig::Attach(module);

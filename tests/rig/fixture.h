@@ -36,14 +36,13 @@ class PluginTest : public ::testing::Test
      * the rig and calls init.  Returns init's result.
      */
     int StartPlugin(const std::string &fileName = "gen_Kestrune.dll");
-    /* The same for any folder (created when missing): the DLL is copied there as fileName. */
-    int StartPluginIn(const std::string &folder, const std::string &fileName);
     /*
-     * Starts the DLL in PluginsFolder() again after StopPlugin, as a player
-     * that reloads its plug-ins in the same process: no copy, since a DLL
-     * that pinned itself stays loaded and its file cannot be replaced.
+     * The same for any folder (created when missing): the DLL is copied there
+     * as fileName.  An empty fileName loads the DLL already there, as a
+     * player that starts a plug-in again after quit (a pinned DLL's file
+     * cannot be replaced).
      */
-    int RestartPlugin();
+    int StartPluginIn(const std::string &folder, const std::string &fileName);
     /* Calls quit, unloads the DLL and pumps the player's messages. */
     void StopPlugin();
     bool Running() const { return running_; }
@@ -57,7 +56,6 @@ class PluginTest : public ::testing::Test
     void SetPlaylist(const std::vector<std::string> &files, int position = 0);
 
   private:
-    int LoadAndStart(const std::string &folder); /* loads, attaches the rig, calls init */
     std::string folder_;
     bool running_ = false;
 };
