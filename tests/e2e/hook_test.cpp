@@ -69,7 +69,8 @@ std::string TaggedFile(const std::string &title, const std::string &artist, cons
 
 /*
  * Cancels every dialog that a command opens on this thread while it is
- * alive: the windows of later parts (configuration, pickers) are modal.
+ * alive: the configuration dialog and the pickers are modal.  The
+ * configuration dialog ignores Cancel and is closed with OK.
  */
 class DialogCanceller
 {
@@ -84,9 +85,12 @@ class DialogCanceller
   private:
     static BOOL CALLBACK Cancel(HWND window, LPARAM)
     {
-        char name[16];
-        if (IsWindowVisible(window) && GetClassNameA(window, name, sizeof name) && strcmp(name, "#32770") == 0)
-            PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        char name[16], caption[64] = "";
+        if (!IsWindowVisible(window) || !GetClassNameA(window, name, sizeof name) || strcmp(name, "#32770") != 0)
+            return TRUE;
+        GetWindowTextA(window, caption, sizeof caption);
+        bool configuration = strcmp(caption, "Tovk's WinAmp Logging/Play List Utility Plug-In") == 0;
+        PostMessageA(window, WM_COMMAND, configuration ? IDOK : IDCANCEL, 0);
         return TRUE;
     }
     void Run()
