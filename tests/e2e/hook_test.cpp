@@ -85,11 +85,11 @@ class DialogCanceller
   private:
     static BOOL CALLBACK Cancel(HWND window, LPARAM)
     {
-        char name[16], caption[64] = "";
+        /* Nothing here may send to the window: the player's thread does not answer while it joins this one. */
+        char name[16];
         if (!IsWindowVisible(window) || !GetClassNameA(window, name, sizeof name) || strcmp(name, "#32770") != 0)
             return TRUE;
-        GetWindowTextA(window, caption, sizeof caption);
-        bool configuration = strcmp(caption, "Tovk's WinAmp Logging/Play List Utility Plug-In") == 0;
+        bool configuration = GetDlgItem(window, IDC_LOAD_PELMIX) != NULL;
         PostMessageA(window, WM_COMMAND, configuration ? IDOK : IDCANCEL, 0);
         return TRUE;
     }

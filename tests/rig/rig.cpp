@@ -291,7 +291,6 @@ static BOOL WINAPI RecordGetSaveFileName(OPENFILENAMEA *request)
     size_t index = SaveRecords.size() - 1;
     BOOL result = GetSaveFileNameA(request);
     SaveRecords[index].Result = result;
-    SaveRecords[index].FileAtReturn = request->lpstrFile ? request->lpstrFile : "";
     return result;
 }
 

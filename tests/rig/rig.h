@@ -132,7 +132,6 @@ struct SaveRequest {
     std::string Filter;   /* up to and including the final double zero */
     std::string DefaultExtension;
     std::string FileAtEntry;
-    std::string FileAtReturn;
     BOOL Result;
 };
 std::vector<SaveRequest> &SaveRequests();
