@@ -136,6 +136,68 @@ static void PrintRequests(size_t from)
 static std::string SignaturePath;
 
 /*
+ * Writes what the screen shows of a window to a 24-bit BMP file.  The
+ * virtual display has no window manager, so the screen's pixels are the
+ * window's own.
+ */
+static bool SaveScreenshot(HWND window, const std::string &path)
+{
+    RECT area;
+    GetWindowRect(window, &area);
+    int width = area.right - area.left, height = area.bottom - area.top;
+    BITMAPINFOHEADER info = {sizeof info, width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    DWORD rowBytes = ((DWORD)width * 3 + 3) & ~3u, imageBytes = rowBytes * (DWORD)height;
+    void *pixels = NULL;
+    HDC screen = GetDC(NULL), memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, (BITMAPINFO *)&info, DIB_RGB_COLORS, &pixels, NULL, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    bool copied = pixels && BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+    if (copied) {
+        BITMAPFILEHEADER file = {0x4D42, (DWORD)(sizeof file + sizeof info + imageBytes), 0, 0,
+                                 (DWORD)(sizeof file + sizeof info)};
+        rig::WriteFile(path, std::string((const char *)&file, sizeof file) +
+                                 std::string((const char *)&info, sizeof info) +
+                                 std::string((const char *)pixels, imageBytes));
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+    return copied;
+}
+
+/*
+ * The configuration dialog, opened as the tray menu's "Configure" opens it:
+ * what it shows, a screenshot beside the program, and OK, pressed by the
+ * rig from inside the dialog's own modal loop.
+ */
+static void ShowConfigurationDialog(void)
+{
+    rig::OnDialog("Tovk's WinAmp Logging/Play List Utility Plug-In", [](HWND dialog, int call) {
+        if (call == 0) { /* the dialog paints first */
+            RedrawWindow(dialog, NULL, NULL, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            return;
+        }
+        char text[MAX_PATH];
+        GetWindowTextA(dialog, text, sizeof text);
+        printf("  dialog \"%s\" is open, owned by the player's window\n", text);
+        GetDlgItemTextA(dialog, IDC_LOG_EDIT, text, sizeof text);
+        printf("  log file \"%s\", use: %s\n", text, IsDlgButtonChecked(dialog, IDC_USE_LOG) ? "yes" : "no");
+        GetDlgItemTextA(dialog, IDC_SIGNATURE_EDIT, text, sizeof text);
+        printf("  signature file \"%s\", use: %s\n", text,
+               IsDlgButtonChecked(dialog, IDC_USE_SIGNATURE) ? "yes" : "no");
+        std::string shot = rig::ExecutableFolder() + "config-dialog.bmp";
+        printf("  screenshot: %s\n", SaveScreenshot(dialog, shot) ? shot.c_str() : "could not be taken");
+        printf("  pressing OK\n");
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    printf("plug-in command ID_CONFIGURE (%u): the configuration dialog\n", (unsigned)ID_CONFIGURE);
+    SendMessageA(PlayerWindow(), WM_COMMAND, ID_CONFIGURE, 0);
+    printf("  closed; the player's window is %s again\n", IsWindowEnabled(PlayerWindow()) ? "enabled" : "disabled");
+    PrintNewBoxesAndDebugOutput();
+}
+
+/*
  * Plug-in commands sent to the player's main window, as the tray menu does:
  * the plug-in's hook turns them into the player's own commands.
  */
@@ -215,6 +277,7 @@ int main(void)
     PrintTrayCalls(0);
     PrintNewBoxesAndDebugOutput();
 
+    ShowConfigurationDialog();
     PlayThrough();
     SendPluginCommands();
 

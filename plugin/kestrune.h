@@ -152,6 +152,8 @@ extern SettingsRecord Settings;
 void LoadSettings(void);
 /* Writes every key to SettingsPath; nothing when the path is empty. */
 void SaveSettings(void);
+/* Writes only M3UFileName (when not empty) to SettingsPath, at once. */
+void SaveM3UFileName(void);
 /*
  * Parses up to 13 ':'-separated decimal numbers of a font description into
  * font, field by field, stopping at the first malformed place.

@@ -52,6 +52,43 @@
 #define IDC_FONT_ALBUM 1042
 #define IDC_FONT_TIME 1043
 
+/*
+ * The configuration dialog (template 101): control ids in template order,
+ * IDC_STATIC for its group boxes.  Buttons and check boxes carry their
+ * command number as their id.
+ */
+#define IDC_STATIC (-1)
+#define IDC_SIGNATURE_BUTTON 1000
+#define IDC_SIGNATURE_EDIT 1001
+#define IDC_LOG_BUTTON 1004
+#define IDC_LOG_EDIT 1005
+#define IDC_USE_SIGNATURE 1002
+#define IDC_USE_LOG 1003
+#define IDC_SIGNATURE_TITLE 1006
+#define IDC_SIGNATURE_FILE_NAME 1007
+#define IDC_LOG_TITLE 1008
+#define IDC_LOG_FILE_NAME 1009
+#define IDC_AUTO_COPY_FILE_NAME 1010
+#define IDC_AUTO_COPY_TITLE 1011
+#define IDC_CONFIGURE_ON_LAUNCH 1012
+#define IDC_M3U_BUTTON 1013
+#define IDC_M3U_EDIT 1014
+#define IDC_USE_M3U 1015
+#define IDC_CONFIG_BUILD_DATE 1016
+#define IDC_CONFIG_BUILD_TIME 1017
+#define IDC_SNAPSHOT_BUTTON 1018
+#define IDC_SNAPSHOT_EDIT 1019
+#define IDC_USE_NOW_PLAYING 1027
+#define IDC_LOAD_PELMIX 1095
+#define IDC_ZELT_MODE 1036
+#define IDC_FAVORITES_BUTTON 1020
+#define IDC_FAVORITES_EDIT 1021
+#define IDC_MARQUEE 1039
+#define IDC_SHOW_TITLE 1041
+#define IDC_SHOW_ARTIST 1044
+#define IDC_SHOW_ALBUM 1045
+#define IDC_SHOW_TIME 1046
+
 /* The tray icon: its number and its callback message are the same value. */
 #define TRAY_ICON_ID 1381
 #define WM_TRAY_NOTIFY 1381
@@ -86,5 +123,7 @@
 
 /* Source lines that ReportSystemError names for each failed system call. */
 #define ERROR_LINE_POLL_TIMER 694
+/* The font picker could not be brought to the top of the window order. */
+#define ERROR_LINE_FONT_DIALOG 1272
 
 #endif

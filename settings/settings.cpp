@@ -263,3 +263,13 @@ void SaveSettings(void)
     WriteSwitch("UseNowPlaying", Settings.UseNowPlaying);
     WritePath("SnapShotDirectory", Settings.SnapShotDirectory);
 }
+
+/*
+ * The master playlist's name alone, as SaveSettings writes it: the
+ * configuration dialog's OK stores it at once rather than at quit.
+ */
+void SaveM3UFileName(void)
+{
+    if (SettingsPath[0])
+        WritePath("M3UFileName", Settings.M3UFileName);
+}

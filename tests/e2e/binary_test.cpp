@@ -177,6 +177,7 @@ TEST_F(ShippedDll, IsA32BitDll)
     EXPECT_TRUE(nt->FileHeader.Characteristics & IMAGE_FILE_DLL);
     RecordProperty("size_bytes", (int)bytes_.size());
     printf("32-bit gen_Kestrune.dll: %u bytes, PE32 i386 DLL\n", (unsigned)bytes_.size());
+    EXPECT_LE(bytes_.size(), 64u * 1024) << "the DLL's budget is 64 KiB";
 }
 
 TEST_F(ShippedDll, ExportsOnlyThePlayersEntryUndecorated)

@@ -70,7 +70,8 @@ std::string TaggedFile(const std::string &title, const std::string &artist, cons
 
 /*
  * Cancels every dialog that a command opens on this thread while it is
- * alive: the windows of later parts (configuration, pickers) are modal.
+ * alive: the configuration dialog and the pickers are modal.  The
+ * configuration dialog ignores Cancel and is closed with OK.
  */
 class DialogCanceller
 {
@@ -85,9 +86,12 @@ class DialogCanceller
   private:
     static BOOL CALLBACK Cancel(HWND window, LPARAM)
     {
+        /* Nothing here may send to the window: the player's thread does not answer while it joins this one. */
         char name[16];
-        if (IsWindowVisible(window) && GetClassNameA(window, name, sizeof name) && strcmp(name, "#32770") == 0)
-            PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        if (!IsWindowVisible(window) || !GetClassNameA(window, name, sizeof name) || strcmp(name, "#32770") != 0)
+            return TRUE;
+        bool configuration = GetDlgItem(window, IDC_LOAD_PELMIX) != NULL;
+        PostMessageA(window, WM_COMMAND, configuration ? IDOK : IDCANCEL, 0);
         return TRUE;
     }
     void Run()

@@ -16,6 +16,13 @@ namespace
 const char Description[] = "Tovk's WinAmp Email Vellacord";
 const char QuietStart[] = "AlwaysConfigureOnLaunch=0\r\n";
 
+/* Without plugin.ini the configuration dialog opens at init: it is closed with OK, which writes no file. */
+void CloseConfigurationWithOk()
+{
+    rig::OnDialog("Tovk's WinAmp Logging/Play List Utility Plug-In",
+                  [](HWND dialog, int) { PostMessageA(dialog, WM_COMMAND, IDOK, 0); });
+}
+
 bool InsideImage(HMODULE module, const void *address)
 {
     const BYTE *base = (const BYTE *)module;
@@ -219,6 +226,7 @@ class SettingsPath : public PluginTest
 
 TEST_F(SettingsPath, PluginIniWrittenBesideTheDllAtQuit)
 {
+    CloseConfigurationWithOk();
     ASSERT_EQ(StartPlugin(), 0);
     EXPECT_FALSE(rig::FileExists(PluginsFolder() + "plugin.ini")) << "nothing is written before quit";
     StopPlugin();
@@ -245,6 +253,7 @@ TEST_F(SettingsPath, FolderTooLongForPluginIniSavesNothing)
     folder += padding + "\\";
     ASSERT_EQ(folder.size(), wanted);
 
+    CloseConfigurationWithOk();
     EXPECT_EQ(StartPluginIn(folder, "gen_K.dll"), 0);
     char moduleName[MAX_PATH + 1];
     DWORD length = GetModuleFileNameA(PlayerPluginModule(), moduleName, sizeof moduleName);

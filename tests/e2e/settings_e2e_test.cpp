@@ -6,54 +6,22 @@
 #include "tests/rig/fixture.h"
 #include "tests/settings_files.h"
 
-#include <atomic>
 #include <functional>
 #include <string>
-#include <thread>
 
 namespace
 {
 
-const char ConfigurationCaption[] = "Tovk's WinAmp Logging/Play List Utility Plug-In";
-
-struct DialogSearch {
-    HWND Found;
-};
-
-BOOL CALLBACK FindConfigurationDialog(HWND window, LPARAM parameter)
-{
-    char className[16], caption[64];
-    GetClassNameA(window, className, sizeof className);
-    GetWindowTextA(window, caption, sizeof caption);
-    if (IsWindowVisible(window) && lstrcmpA(className, "#32770") == 0 && lstrcmpA(caption, ConfigurationCaption) == 0) {
-        reinterpret_cast<DialogSearch *>(parameter)->Found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
 /*
  * A first start has AlwaysConfigureOnLaunch on, so init runs the modal
- * configuration dialog.  While init runs, a helper thread closes that
- * dialog with OK whenever it is up, so the start returns.
+ * configuration dialog: the rig presses its OK from inside the dialog's
+ * modal loop, so the start returns.
  */
 int StartClosingTheConfigurationDialog(const std::function<int()> &start)
 {
-    DWORD playerThread = GetCurrentThreadId();
-    std::atomic<bool> done(false);
-    std::thread closer([&] {
-        while (!done) {
-            DialogSearch search = {NULL};
-            EnumThreadWindows(playerThread, FindConfigurationDialog, reinterpret_cast<LPARAM>(&search));
-            if (search.Found)
-                PostMessageA(search.Found, WM_COMMAND, IDOK, 0);
-            Sleep(50);
-        }
-    });
-    int result = start();
-    done = true;
-    closer.join();
-    return result;
+    rig::OnDialog("Tovk's WinAmp Logging/Play List Utility Plug-In",
+                  [](HWND dialog, int) { PostMessageA(dialog, WM_COMMAND, IDOK, 0); });
+    return start();
 }
 
 using SettingsFile = PluginTest;

@@ -28,17 +28,20 @@ void PluginTest::SetUp()
 }
 
 /*
- * The test's box callback usually refers to the test body's locals, gone
- * by now: it is dropped before quit runs, so boxes that quit shows are only
- * recorded and answered.
+ * The test's box and dialog callbacks usually refer to the test body's
+ * locals, gone by now: they are dropped before quit runs, so boxes that
+ * quit shows are only recorded and answered.  A dialog that the rig had to
+ * end because the test left it open fails the test.
  */
 void PluginTest::TearDown()
 {
     rig::OnBox(nullptr);
     rig::UseRealBoxes(false);
+    rig::ForgetDialogHandlers();
     if (running_)
         StopPlugin();
     PlayerDestroyWindow();
+    EXPECT_EQ(std::vector<std::string>(), rig::ForcedDialogs()) << "dialogs left open, ended by the rig";
 }
 
 void PluginTest::WriteSettings(const std::string &lines)

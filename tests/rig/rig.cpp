@@ -7,6 +7,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <deque>
 #include <string.h>
 
@@ -158,6 +159,231 @@ static int ShowRealBox(HWND owner, LPCSTR text, LPCSTR caption, UINT flags)
     return result;
 }
 
+/* ---- dialogs driven from a thread timer ----
+ *
+ * One window-less timer of the thread that attached the rig (or asked for
+ * a dialog) looks for the thread's visible dialogs every 20 ms; every modal
+ * loop of the thread dispatches it, nested ones included.  A dialog is
+ * handed to the OnDialog call of its caption, never while that call is
+ * still running for it; a dialog open too long is ended.
+ */
+struct DialogHandler {
+    std::string Caption;
+    std::function<void(HWND, int)> WhileOpen;
+};
+struct SeenDialog {
+    HWND Window;
+    DWORD FirstSeen;
+    int Calls;
+    bool Busy;
+};
+static std::vector<DialogHandler> DialogHandlers;
+static std::vector<SeenDialog> SeenDialogs;
+static std::vector<std::string> ForcedDialogTexts;
+static UINT_PTR DialogTimer;
+static const DWORD DialogPatience = 20000;
+
+std::vector<std::string> &ForcedDialogs() { return ForcedDialogTexts; }
+
+static SeenDialog *FindSeenDialog(HWND window)
+{
+    for (SeenDialog &seen : SeenDialogs)
+        if (seen.Window == window)
+            return &seen;
+    return NULL;
+}
+
+static std::function<void(HWND, int)> DialogHandlerFor(HWND window)
+{
+    std::string caption = WindowText(window);
+    for (const DialogHandler &handler : DialogHandlers)
+        if (handler.Caption == caption)
+            return handler.WhileOpen;
+    return nullptr;
+}
+
+/* Hands one shown dialog to its handler, or ends it when it has been open too long. */
+static void AttendDialog(HWND window)
+{
+    SeenDialog *seen = FindSeenDialog(window);
+    if (!seen) {
+        SeenDialogs.push_back({window, GetTickCount(), 0, false});
+        seen = &SeenDialogs.back();
+    }
+    if (GetTickCount() - seen->FirstSeen > DialogPatience) {
+        ForcedDialogTexts.push_back(WindowText(window));
+        EndDialog(window, IDCANCEL);
+        return;
+    }
+    std::function<void(HWND, int)> whileOpen = DialogHandlerFor(window);
+    if (seen->Busy || !whileOpen)
+        return;
+    seen->Busy = true;
+    int call = seen->Calls++;
+    whileOpen(window, call); /* may open nested dialogs: SeenDialogs can grow meanwhile */
+    if ((seen = FindSeenDialog(window)) != NULL)
+        seen->Busy = false;
+}
+
+static void CALLBACK WatchDialogs(HWND, UINT, UINT_PTR, DWORD)
+{
+    SeenDialogs.erase(std::remove_if(SeenDialogs.begin(), SeenDialogs.end(),
+                                     [](const SeenDialog &seen) { return !IsWindow(seen.Window); }),
+                      SeenDialogs.end());
+    std::vector<HWND> shown;
+    EnumThreadWindows(GetCurrentThreadId(), ListShownDialog, (LPARAM)&shown);
+    for (HWND window : shown)
+        AttendDialog(window);
+}
+
+static void WatchDialogsOnce(void)
+{
+    if (!DialogTimer)
+        DialogTimer = SetTimer(NULL, 0, 20, WatchDialogs);
+}
+
+void OnDialog(const std::string &caption, std::function<void(HWND dialog, int call)> whileOpen)
+{
+    WatchDialogsOnce();
+    for (DialogHandler &handler : DialogHandlers)
+        if (handler.Caption == caption) {
+            handler.WhileOpen = whileOpen;
+            return;
+        }
+    DialogHandlers.push_back({caption, whileOpen});
+}
+
+void ForgetDialogHandlers() { DialogHandlers.clear(); }
+
+/* ---- the pickers ----
+ *
+ * Each request is recorded before the real dialog runs, so a dialog
+ * handler can read it while the picker is open; the outcome is added when
+ * the picker returns.
+ */
+static std::vector<SaveRequest> SaveRecords;
+static std::vector<FontRequest> FontRecords;
+static std::vector<ColourRequest> ColourRecords;
+static std::vector<FolderRequest> FolderRecords;
+
+std::vector<SaveRequest> &SaveRequests() { return SaveRecords; }
+std::vector<FontRequest> &FontRequests() { return FontRecords; }
+std::vector<ColourRequest> &ColourRequests() { return ColourRecords; }
+std::vector<FolderRequest> &FolderRequests() { return FolderRecords; }
+
+/* A list of texts each ending in a zero, closed by a second zero. */
+static std::string ZeroList(const char *list)
+{
+    const char *end = list;
+    while (list && (*end || end[1]))
+        end++;
+    return list ? std::string(list, end - list + 2) : std::string();
+}
+
+static BOOL WINAPI RecordGetSaveFileName(OPENFILENAMEA *request)
+{
+    SaveRequest record = {};
+    memcpy(&record.Record, request, std::min((size_t)request->lStructSize, sizeof record.Record));
+    record.Filter = ZeroList(request->lpstrFilter);
+    record.DefaultExtension = request->lpstrDefExt ? request->lpstrDefExt : "";
+    record.FileAtEntry = request->lpstrFile ? request->lpstrFile : "";
+    SaveRecords.push_back(record);
+    size_t index = SaveRecords.size() - 1;
+    BOOL result = GetSaveFileNameA(request);
+    SaveRecords[index].Result = result;
+    return result;
+}
+
+/* The plug-in's font hook while its dialog runs: the rig's hook counts what passes to it. */
+static LPCFHOOKPROC PluginFontHook;
+
+static UINT_PTR CALLBACK CountFontHook(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!FontRecords.empty())
+        FontRecords.back().HookedMessages.push_back(message);
+    return PluginFontHook(dialog, message, wParam, lParam);
+}
+
+static BOOL WINAPI RecordChooseFont(CHOOSEFONTA *request)
+{
+    FontRequest record = {};
+    record.Record = *request;
+    if (request->lpLogFont)
+        record.FontAtEntry = *request->lpLogFont;
+    FontRecords.push_back(record);
+    size_t index = FontRecords.size() - 1;
+    LPCFHOOKPROC hook = request->lpfnHook;
+    if (hook && (request->Flags & CF_ENABLEHOOK)) {
+        PluginFontHook = hook;
+        request->lpfnHook = CountFontHook;
+    }
+    BOOL result = ChooseFontA(request);
+    request->lpfnHook = hook;
+    FontRecords[index].Result = result;
+    return result;
+}
+
+static BOOL WINAPI RecordChooseColor(CHOOSECOLORA *request)
+{
+    ColourRequest record = {};
+    record.Record = *request;
+    if (request->lpCustColors)
+        record.CustomColoursAtEntry.assign(request->lpCustColors, request->lpCustColors + 16);
+    ColourRecords.push_back(record);
+    size_t index = ColourRecords.size() - 1;
+    BOOL result = ChooseColorA(request);
+    ColourRecords[index].Result = result;
+    ColourRecords[index].ChosenColour = request->rgbResult;
+    return result;
+}
+
+/*
+ * The plug-in's folder callback runs inside the rig's: while it handles a
+ * notification, the picker's window is subclassed so that the messages it
+ * sends there are recorded.
+ */
+static BFFCALLBACK PluginFolderCallback;
+static WNDPROC FolderPickerProc;
+
+static LRESULT CALLBACK RecordFolderPickerMessage(HWND picker, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == BFFM_SETSELECTIONA && !FolderRecords.empty())
+        FolderRecords.back().Preselections.push_back(wParam && lParam ? (const char *)lParam : "<item>");
+    return CallWindowProcA(FolderPickerProc, picker, message, wParam, lParam);
+}
+
+/* The picker calls back from inside the messages the plug-in sends it: only the outermost call subclasses. */
+static int CALLBACK WatchFolderCallback(HWND picker, UINT message, LPARAM parameter, LPARAM data)
+{
+    static bool watching;
+    if (watching)
+        return PluginFolderCallback(picker, message, parameter, data);
+    watching = true;
+    FolderPickerProc = (WNDPROC)SetWindowLongPtrA(picker, GWLP_WNDPROC, (LONG_PTR)RecordFolderPickerMessage);
+    int result = PluginFolderCallback(picker, message, parameter, data);
+    SetWindowLongPtrA(picker, GWLP_WNDPROC, (LONG_PTR)FolderPickerProc);
+    watching = false;
+    return result;
+}
+
+static LPITEMIDLIST WINAPI RecordBrowseForFolder(BROWSEINFOA *request)
+{
+    FolderRequest record = {};
+    record.Record = *request;
+    record.Title = request->lpszTitle ? request->lpszTitle : "";
+    FolderRecords.push_back(record);
+    size_t index = FolderRecords.size() - 1;
+    BFFCALLBACK callback = request->lpfn;
+    if (callback) {
+        PluginFolderCallback = callback;
+        request->lpfn = WatchFolderCallback;
+    }
+    LPITEMIDLIST item = SHBrowseForFolderA(request);
+    request->lpfn = callback;
+    FolderRecords[index].Picked = item != NULL;
+    return item;
+}
+
 /* ---- the recorders that replace the plug-in's imports ---- */
 
 static int WINAPI RecordMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT flags)
@@ -266,6 +492,10 @@ static const Replacement Replacements[] = {
     {"user32.dll", "KillTimer", (void *)RecordKillTimer},
     {"shell32.dll", "Shell_NotifyIconA", (void *)RecordNotifyIcon},
     {"shell32.dll", "ShellExecuteA", (void *)RecordShellExecute},
+    {"shell32.dll", "SHBrowseForFolderA", (void *)RecordBrowseForFolder},
+    {"comdlg32.dll", "GetSaveFileNameA", (void *)RecordGetSaveFileName},
+    {"comdlg32.dll", "ChooseFontA", (void *)RecordChooseFont},
+    {"comdlg32.dll", "ChooseColorA", (void *)RecordChooseColor},
 };
 
 static void WriteImport(void **slot, void *value)
@@ -302,6 +532,7 @@ static void PatchSlot(const BYTE *image, const char *library, const IMAGE_THUNK_
 void Attach(HMODULE plugin)
 {
     CatchDebugOutputOnce();
+    WatchDialogsOnce();
     const BYTE *image = (const BYTE *)plugin;
     const IMAGE_DOS_HEADER *dos = (const IMAGE_DOS_HEADER *)image;
     const IMAGE_NT_HEADERS *nt = (const IMAGE_NT_HEADERS *)(image + dos->e_lfanew);
@@ -333,6 +564,16 @@ void Reset()
     FailTimer = false;
     TrayRecords.clear();
     ShellRecords.clear();
+    if (DialogTimer)
+        KillTimer(NULL, DialogTimer);
+    DialogTimer = 0;
+    DialogHandlers.clear();
+    SeenDialogs.clear();
+    ForcedDialogTexts.clear();
+    SaveRecords.clear();
+    FontRecords.clear();
+    ColourRecords.clear();
+    FolderRecords.clear();
 }
 
 /* Dispatches the live timer's callback the way the system does for a window-less timer. */

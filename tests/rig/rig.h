@@ -4,14 +4,19 @@
  *
  * After the plug-in's DLL is loaded and before its init runs, the rig
  * replaces entries of the DLL's import table (MessageBoxA, SetTimer,
- * KillTimer, Shell_NotifyIconA, ShellExecuteA) with recorders; debugger
- * output is caught by a vectored exception handler.  Nothing here depends
+ * KillTimer, Shell_NotifyIconA, ShellExecuteA, and the pickers
+ * GetSaveFileNameA, ChooseFontA, ChooseColorA, SHBrowseForFolderA) with
+ * recorders; debugger output is caught by a vectored exception handler.
+ * Dialogs of the thread are driven from a thread timer (OnDialog).  Nothing here depends
  * on the test framework, so the demo uses it too.
  */
 #ifndef KESTRUNE_RIG_H
 #define KESTRUNE_RIG_H
 
 #include <windows.h>
+
+#include <commdlg.h>
+#include <shlobj.h>
 
 #include <functional>
 #include <string>
@@ -99,6 +104,63 @@ struct ShellCall {
 };
 /* Every ShellExecuteA of the plug-in; none is carried out. */
 std::vector<ShellCall> &ShellCalls();
+
+/* ---- dialogs ---- */
+
+/*
+ * Calls whileOpen on this thread, from inside the modal loops, about every
+ * 20 ms while a visible dialog ("#32770") of this thread with this caption
+ * is open, with the dialog and the number of earlier calls for it.  A call
+ * is never re-entered for its own dialog, so it may open a nested dialog (a
+ * picker behind a button), whose own calls then run inside it.  A later
+ * OnDialog for the same caption replaces the earlier one.
+ */
+void OnDialog(const std::string &caption, std::function<void(HWND dialog, int call)> whileOpen);
+/* Drops every OnDialog call; dialogs are still watched and ended when open too long. */
+void ForgetDialogHandlers();
+/*
+ * A dialog of this thread still open 20 s after it was first seen is ended
+ * by the rig (EndDialog with IDCANCEL), so a test that fails to close one
+ * cannot hang; its caption is listed here, and the fixture fails the test.
+ */
+std::vector<std::string> &ForcedDialogs();
+
+/* ---- the plug-in's pickers: each request as it was handed over, then its outcome ---- */
+
+struct SaveRequest {
+    OPENFILENAMEA Record; /* the first Record.lStructSize bytes as handed over */
+    std::string Filter;   /* up to and including the final double zero */
+    std::string DefaultExtension;
+    std::string FileAtEntry;
+    BOOL Result;
+};
+std::vector<SaveRequest> &SaveRequests();
+
+struct FontRequest {
+    CHOOSEFONTA Record;
+    LOGFONTA FontAtEntry;
+    BOOL Result;
+    /* Messages the dialog passed to the plug-in's hook (only with CF_ENABLEHOOK). */
+    std::vector<UINT> HookedMessages;
+};
+std::vector<FontRequest> &FontRequests();
+
+struct ColourRequest {
+    CHOOSECOLORA Record;
+    std::vector<COLORREF> CustomColoursAtEntry;
+    COLORREF ChosenColour; /* rgbResult on return */
+    BOOL Result;
+};
+std::vector<ColourRequest> &ColourRequests();
+
+struct FolderRequest {
+    BROWSEINFOA Record;
+    std::string Title;
+    /* Every select-this-folder message (BFFM_SETSELECTIONA) the plug-in sent to the picker: its path. */
+    std::vector<std::string> Preselections;
+    bool Picked; /* the picker returned an item */
+};
+std::vector<FolderRequest> &FolderRequests();
 
 /* ---- set-up ---- */
 
