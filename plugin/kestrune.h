@@ -202,4 +202,12 @@ void OpenCuePointTweaker(void);
 void ChooseLineFont(MarqueeLineStyle *style);
 void ChooseBackgroundColour(COLORREF *colour);
 
+/* ---- ui/: Now Playing, Control Panel and Cue Point Tweaker ---------------- */
+
+/* Sets the build date and time into items 1026 and 1027 of window, where it has them. */
+void ShowBuildStamp(HWND window);
+/* Shows window at the top of the Z order without moving it, as the foreground window. */
+void ShowInFront(HWND window);
+/* ---- end of the dialogs' block -------------------------------------------- */
+
 #endif
