@@ -208,6 +208,8 @@ void ChooseBackgroundColour(COLORREF *colour);
 void ShowBuildStamp(HWND window);
 /* Shows window at the top of the Z order without moving it, as the foreground window. */
 void ShowInFront(HWND window);
+/* Quit: destroys the Now Playing dialog. */
+void CloseNowPlaying(void);
 /* ---- end of the dialogs' block -------------------------------------------- */
 
 #endif

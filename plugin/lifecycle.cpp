@@ -114,5 +114,13 @@ void PluginQuit(void)
     NotifyTrayIcon(NIM_DELETE);
     AppendLogEntry("WinAmp quit");
     EmptySignatureWhenUsed();
+
+    /*
+     * The dialog runs this module's code: it must not outlive the DLL.  It
+     * goes after the last box quit may show, whose modal loop could still
+     * open it through the hook.
+     */
+    CloseNowPlaying();
+
     RemoveMainWindowHook();
 }

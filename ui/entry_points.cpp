@@ -6,11 +6,8 @@
 #include "kestrune.h"
 
 HWND MarqueeWindow;
-HWND NowPlayingDialog;
 
 void RunConfigurationDialog(void) {}
-void ShowNowPlaying(void) {}
-void SwitchNowPlayingView(void) {}
 void OpenMarqueeWindow(void) {}
 void OpenCuePointTweaker(void) {}
 void ChooseLineFont(MarqueeLineStyle *style) { (void)style; }
