@@ -208,8 +208,24 @@ void ChooseBackgroundColour(COLORREF *colour);
 void ShowBuildStamp(HWND window);
 /* Shows window at the top of the Z order without moving it, as the foreground window. */
 void ShowInFront(HWND window);
-/* Quit: destroys the Now Playing dialog. */
+/* Quit: destroys the Now Playing dialog and every open cue point tweaker. */
 void CloseNowPlaying(void);
+void CloseCuePointTweakers(void);
+
+/*
+ * Cue positions count CD frames, 75 a second.  The largest one is the last
+ * whose milliseconds (frames * 1000 / 75) fit the player's signed 32-bit
+ * seek position.
+ */
+enum { CUE_FRAMES_PER_SECOND = 75, CUE_POSITION_MAX = 161061273 };
+/*
+ * Reads a typed location "M:S:F" (minutes, seconds, frames, each part read
+ * as strtol reads it and counted in full) into *position, kept within 0 and
+ * CUE_POSITION_MAX.  False, *position untouched, when the text has no two
+ * colons.
+ */
+bool ParseCueLocation(const char *text, int *position);
+
 /* ---- end of the dialogs' block -------------------------------------------- */
 
 #endif

@@ -116,11 +116,12 @@ void PluginQuit(void)
     EmptySignatureWhenUsed();
 
     /*
-     * The dialog runs this module's code: it must not outlive the DLL.  It
-     * goes after the last box quit may show, whose modal loop could still
-     * open it through the hook.
+     * The dialogs run this module's code: none may outlive the DLL.  They go
+     * after the last box quit may show, whose modal loop could still open
+     * one through the hook.
      */
     CloseNowPlaying();
+    CloseCuePointTweakers();
 
     RemoveMainWindowHook();
 }

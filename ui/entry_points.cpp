@@ -9,6 +9,5 @@ HWND MarqueeWindow;
 
 void RunConfigurationDialog(void) {}
 void OpenMarqueeWindow(void) {}
-void OpenCuePointTweaker(void) {}
 void ChooseLineFont(MarqueeLineStyle *style) { (void)style; }
 void ChooseBackgroundColour(COLORREF *colour) { (void)colour; }

@@ -1,8 +1,9 @@
 /*
- * The Now Playing and Control Panel dialogs with the real DLL in the
- * player: the three dialog templates as the DLL holds them, the layout the
- * setting chooses, the fields after a track change, the fly-out's hiding
- * and Switch View.
+ * The Now Playing and Control Panel dialogs and the cue point tweaker with
+ * the real DLL in the player: the three dialog templates as the DLL holds
+ * them, the layout the setting chooses, the fields after a track change,
+ * the fly-out's hiding, Switch View, the tweaker's locations, steps and
+ * seeks, and that quit leaves no dialog of the DLL behind.
  */
 #include "tests/rig/fixture.h"
 
@@ -132,7 +133,8 @@ TEST_F(DialogTemplates, ReadFromTheDll)
 
 /* ---- the dialog at work ---- */
 
-const char NowPlayingCaption[] = "Now Playing", ControlPanelCaption[] = "Control Panel";
+const char NowPlayingCaption[] = "Now Playing", ControlPanelCaption[] = "Control Panel",
+           TweakerCaption[] = "Cue Point Tweaker";
 
 /* The player's owned dialogs with this caption, shown or hidden. */
 std::vector<HWND> Dialogs(const char *caption)
@@ -314,6 +316,152 @@ TEST_F(NowPlayingTest, HiddenWhenItLosesActivationOrFocusAndShownRefreshedOnTop)
     EXPECT_EQ(dialog, TopOfThread());
     GetWindowRect(dialog, &after);
     EXPECT_TRUE(EqualRect(&before, &after)) << "kept its place";
+}
+
+/*
+ * Quit destroys the Now Playing dialog and every open tweaker: their code
+ * is unloaded with the DLL, so the player's window must be able to go on
+ * without them.
+ */
+TEST_F(NowPlayingTest, QuitLeavesNoDialogOfTheDllBehind)
+{
+    Start("UseNowPlaying=0\r\n");
+    Command(ID_NOW_PLAYING);
+    Command(IDC_CUE_SHEET);
+    Command(IDC_CUE_SHEET);
+    std::vector<HWND> dialogs = Dialogs(TweakerCaption);
+    ASSERT_EQ(2u, dialogs.size());
+    dialogs.push_back(Dialogs(NowPlayingCaption).at(0));
+    StopPlugin();
+    for (HWND dialog : dialogs)
+        EXPECT_FALSE(IsWindow(dialog));
+    HWND window = PlayerWindow();
+    SetForegroundWindow(window);
+    for (WPARAM command : {ID_NOW_PLAYING, IDC_CUE_SHEET, IDC_SWITCH_VIEW, ID_PAUSE_RESUME})
+        SendMessageA(window, WM_COMMAND, command, 0);
+    SendMessageA(window, WM_TRAY_NOTIFY, TRAY_ICON_ID, WM_LBUTTONDOWN);
+    PlayerPumpFor(200);
+    EXPECT_TRUE(IsWindow(window));
+}
+
+/* ---- the cue point tweaker ---- */
+
+enum Action { Current, Type, Seek, KeyUp, KeyDown, ClickUp, ClickDown, Spin, AutoSeek };
+
+struct CueStep {
+    const char *Name;
+    int Tweaker; /* 0 or 1: which of the two open tweakers acts */
+    Action Do;
+    int Number;       /* Current: the player's position in ms; Spin: the up-down control's position */
+    const char *Text; /* Type: the typed location */
+    const char *Location;
+    std::vector<int> Seeks; /* milliseconds sought by the step, in order */
+};
+
+/* Arrow keys reach the up-down control through its buddy, the location edit. */
+void PressKey(HWND edit, WPARAM key)
+{
+    SendMessageA(edit, WM_KEYDOWN, key, 1);
+    SendMessageA(edit, WM_KEYUP, key, 0xC0000001);
+}
+
+/* A click on the upper or the lower arrow of the up-down control. */
+void ClickArrow(HWND spin, bool up)
+{
+    RECT area;
+    GetClientRect(spin, &area);
+    LPARAM at = MAKELPARAM(area.right / 2, up ? area.bottom / 4 : area.bottom * 3 / 4);
+    SendMessageA(spin, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(spin, WM_LBUTTONUP, 0, at);
+}
+
+class CuePointTest : public NowPlayingTest
+{
+  protected:
+    HWND Open()
+    {
+        std::vector<HWND> before = Dialogs(TweakerCaption);
+        Command(IDC_CUE_SHEET);
+        for (HWND dialog : Dialogs(TweakerCaption))
+            if (std::find(before.begin(), before.end(), dialog) == before.end())
+                return dialog;
+        ADD_FAILURE() << "no new tweaker";
+        return NULL;
+    }
+    void Run(HWND dialog, const CueStep &step)
+    {
+        HWND edit = GetDlgItem(dialog, IDC_CUE_LOCATION), spin = GetDlgItem(dialog, IDC_CUE_SPIN);
+        Player().OutputMs = step.Do == Current ? step.Number : Player().OutputMs;
+        // clang-format off
+        switch (step.Do) {
+        case Current: return Click(dialog, IDC_CUE_CURRENT);
+        case Type: SetFocus(edit); SetWindowTextA(edit, step.Text); SetFocus(GetDlgItem(dialog, IDC_CUE_SEEK)); return;
+        case Seek: return Click(dialog, IDC_CUE_SEEK);
+        case KeyUp: case KeyDown: return PressKey(edit, step.Do == KeyUp ? VK_UP : VK_DOWN);
+        case ClickUp: case ClickDown: return ClickArrow(spin, step.Do == ClickUp);
+        case Spin: SendMessageA(dialog, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, step.Number), (LPARAM)spin); return;
+        case AutoSeek: return Click(dialog, IDC_CUE_AUTO_SEEK);
+        }
+        // clang-format on
+    }
+};
+
+TEST_F(CuePointTest, LocationsStepsAndSeeks)
+{
+    /*
+     * 4912 frames are 65 493 ms; the largest position, 161 061 273 frames, is
+     * 2 147 483 640 ms.  A click on an arrow focuses the location edit, which
+     * re-reads its own text when it loses the focus: the other tweaker's step
+     * comes while this one's edit has no focus.
+     */
+    const CueStep steps[] = {
+        {"Current at 65 432 ms", 0, Current, 65432, "", "01:05:00", {}},
+        {"typed", 0, Type, 0, "01:05:37", "01:05:37", {}},
+        {"Seek", 0, Seek, 0, "", "01:05:37", {65493}},
+        {"parts beyond their range", 0, Type, 0, "0:90:80", "01:31:05", {}},
+        {"a single colon is ignored", 0, Type, 0, "12:34", "12:34", {}},
+        {"Seek uses the previous position", 0, Seek, 0, "", "12:34", {91066}},
+        {"no position counts as 0", 0, Current, -1, "", "00:00:00", {}},
+        {"one step down at 00:00:00 stays", 0, KeyDown, 0, "", "00:00:00", {}},
+        {"Up key", 0, KeyUp, 0, "", "00:00:01", {}},
+        {"up arrow", 0, ClickUp, 0, "", "00:00:02", {}},
+        {"down arrow", 0, ClickDown, 0, "", "00:00:01", {}},
+        {"the middle position changes nothing", 0, Spin, 16383, "", "00:00:01", {}},
+        {"Auto Seek on", 0, AutoSeek, 0, "", "00:00:01", {}},
+        {"the middle still seeks", 0, Spin, 16383, "", "00:00:01", {13}},
+        {"Auto Seek at a key step", 0, KeyUp, 0, "", "00:00:02", {26}},
+        {"a step in the other tweaker", 1, KeyUp, 0, "", "00:00:03", {}},
+        {"moves what this one seeks", 0, Seek, 0, "", "00:00:02", {40}},
+        {"Auto Seek at a click step", 0, ClickUp, 0, "", "00:00:04", {53, 53}},
+        {"999999 minutes: the largest position", 0, Type, 0, "999999:0:0", "35791:23:48", {}},
+        {"a large step up stays there", 0, Spin, 32767, "", "35791:23:48", {2147483640}},
+        {"negative minutes: 0", 0, Type, 0, "-5:0:0", "00:00:00", {}},
+        {"a large step down stays at 0", 0, Spin, 0, "", "00:00:00", {0}},
+    };
+    Start("UseNowPlaying=0\r\n");
+    HWND tweakers[2] = {Open(), Open()};
+    ASSERT_TRUE(tweakers[0] && tweakers[1]);
+    for (const CueStep &step : steps) {
+        SCOPED_TRACE(step.Name);
+        size_t jumps = Player().Jumps.size(), output = rig::DebugOutput().size();
+        Run(tweakers[step.Tweaker], step);
+        EXPECT_EQ(step.Location, ItemText(tweakers[step.Tweaker], IDC_CUE_LOCATION));
+        EXPECT_EQ(step.Seeks, std::vector<int>(Player().Jumps.begin() + jumps, Player().Jumps.end()));
+        std::vector<std::string> texts, expected;
+        for (size_t i = output; i < rig::DebugOutput().size(); i++)
+            if (rig::DebugOutput()[i].compare(0, 8, "Seek to:") == 0)
+                texts.push_back(rig::DebugOutput()[i]);
+        for (int seek : step.Seeks)
+            expected.push_back("Seek to: " + std::to_string(seek));
+        EXPECT_EQ(expected, texts);
+    }
+    /* The location edit (1062) reports every notification; 0x200 is its loss of the focus. */
+    for (const char *line : {"0x01000426, 0x00000200", "0x03000426, 0x00000200", "0x02000426, 0x00000200"})
+        EXPECT_NE(rig::DebugOutput().end(), std::find(rig::DebugOutput().begin(), rig::DebugOutput().end(), line));
+    for (HWND tweaker : tweakers) {
+        Click(tweaker, IDOK);
+        EXPECT_FALSE(IsWindow(tweaker)) << "OK closes";
+    }
 }
 
 } // namespace
