@@ -11,81 +11,36 @@
 #include "kestrune.h"
 
 #include <commctrl.h>
-#include <stdlib.h>
-#include <string.h>
 #include <strsafe.h>
 
 enum {
-    FRAMES_PER_MINUTE = 60 * CUE_FRAMES_PER_SECOND,
-    MILLISECONDS_PER_SECOND = 1000,
     /* The up-down control's range; every step is measured from its middle. */
     SPIN_UPPER = 0x7FFF,
     SPIN_MIDDLE = 0x3FFF,
     LOCATION_TEXT_SIZE = 260
 };
 
-static_assert((long long)CUE_POSITION_MAX * MILLISECONDS_PER_SECOND / CUE_FRAMES_PER_SECOND <= 0x7FFFFFFF &&
-                  (long long)(CUE_POSITION_MAX + 1) * MILLISECONDS_PER_SECOND / CUE_FRAMES_PER_SECOND > 0x7FFFFFFF,
-              "the largest cue position is the last whose milliseconds fit a signed 32-bit seek position");
-
 /* The location in frames, shared by every open tweaker; always within 0 and CUE_POSITION_MAX. */
 static int CuePosition;
 
-/*
- * Positions are computed in 64 bits and kept within the range: a typed
- * 999999 minutes or a negative part neither wraps nor goes below 0, and
- * the milliseconds of any kept position fit the player's seek position.
- */
-static int KeepInRange(long long frames)
-{
-    if (frames < 0)
-        return 0;
-    return frames > CUE_POSITION_MAX ? CUE_POSITION_MAX : (int)frames;
-}
-
-/*
- * A location "M:S:F": minutes from the start of the text, seconds after the
- * first colon, frames after the second, each read as strtol reads (leading
- * blanks and a sign allowed, stopping at the first non-digit, 0 without
- * digits).  A part may exceed its usual range and counts in full: 0:90:80
- * is 6830 frames.  Without two colons the text is no location.
- */
-bool ParseCueLocation(const char *text, int *position)
-{
-    const char *first = strchr(text, ':');
-    const char *second = first ? strchr(first + 1, ':') : NULL;
-    if (!second)
-        return false;
-    long long frames = (long long)strtol(text, NULL, 10) * FRAMES_PER_MINUTE +
-                       (long long)strtol(first + 1, NULL, 10) * CUE_FRAMES_PER_SECOND + strtol(second + 1, NULL, 10);
-    *position = KeepInRange(frames);
-    return true;
-}
-
-/* The location as "MM:SS:FF"; minutes are not limited (100 minutes show as 100:00:00). */
 static void ShowLocation(HWND dialog)
 {
     char text[32];
-    StringCchPrintfA(text, sizeof text, "%02lu:%02lu:%02lu", (unsigned long)(CuePosition / FRAMES_PER_MINUTE),
-                     (unsigned long)(CuePosition / CUE_FRAMES_PER_SECOND % 60),
-                     (unsigned long)(CuePosition % CUE_FRAMES_PER_SECOND));
+    FormatCueLocation(CuePosition, text, sizeof text);
     SetDlgItemTextA(dialog, IDC_CUE_LOCATION, text);
 }
 
-/* "Current": the player's position in whole seconds (none, -1, counts as 0); nothing is sought. */
+/* "Current": the player's position; nothing is sought. */
 static void TakePlayerPosition(HWND dialog)
 {
-    int milliseconds = GetOutputTime(HOST_OUTPUT_POSITION_MS);
-    if (milliseconds == -1)
-        milliseconds = 0;
-    CuePosition = KeepInRange((long long)(milliseconds / MILLISECONDS_PER_SECOND) * CUE_FRAMES_PER_SECOND);
+    CuePosition = CuePositionAt(GetOutputTime(HOST_OUTPUT_POSITION_MS));
     ShowLocation(dialog);
 }
 
 /* "Seek": the position in milliseconds, truncated, to the debugger output and to the player. */
 static void SeekToLocation(void)
 {
-    int milliseconds = (int)((long long)CuePosition * MILLISECONDS_PER_SECOND / CUE_FRAMES_PER_SECOND);
+    int milliseconds = CueMilliseconds(CuePosition);
     char text[32];
     StringCchPrintfA(text, sizeof text, "Seek to: %lu", (unsigned long)milliseconds);
     OutputDebugStringA(text);
@@ -136,7 +91,7 @@ static INT_PTR Step(HWND dialog, WPARAM wParam, LPARAM lParam)
     HWND spin = GetDlgItem(dialog, IDC_CUE_SPIN);
     if ((HWND)lParam != spin)
         return 1;
-    CuePosition = KeepInRange((long long)CuePosition + (short)HIWORD(wParam) - SPIN_MIDDLE);
+    CuePosition = KeepCuePosition((long long)CuePosition + (short)HIWORD(wParam) - SPIN_MIDDLE);
     SendMessageA(spin, UDM_SETPOS, 0, SPIN_MIDDLE);
     ShowLocation(dialog);
     if (IsDlgButtonChecked(dialog, IDC_CUE_AUTO_SEEK) == BST_CHECKED)
