@@ -65,9 +65,12 @@ void RemoveMainWindowHook(void);
 struct Id3v1Tag;
 /*
  * The lyrics page's address for a tag into address (size bytes); false and
- * empty when the title, artist or album is empty.
+ * empty when the title, artist or album is empty, "." or "..", or the
+ * address would not fit.  The texts are taken in the system's code page;
+ * the second form names the code page (CP_ACP for the system's).
  */
 bool MakeLyricsAddress(const Id3v1Tag *tag, char *address, size_t size);
+bool MakeLyricsAddressInCodePage(const Id3v1Tag *tag, UINT codePage, char *address, size_t size);
 
 /* ---- settings/ ----------------------------------------------------------- */
 

@@ -5,6 +5,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-win32
           googletest wine64 xvfb xauth binutils-mingw-w64-i686 clang-format)
+# The native fuzz build (scripts/fuzz.sh): clang, and libFuzzer with the sanitizers' run-time.
+packages+=(clang libclang-rt-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -8,7 +8,8 @@
 # Build directories: build/dll for the shipped DLL and build/tests for the
 # tests and their Wine prefix (the presets' own); with BUILD_DIR set,
 # $BUILD_DIR-dll and $BUILD_DIR-tests instead (BUILD_DIR=build/me).
-# Exits with ctest's code; ctest's summary is the last thing printed.
+# Exits with ctest's code, or 1 when only a fuzz target failed; ctest's
+# summary is the last thing printed (and a line after it when one failed).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -17,4 +18,13 @@ build_dll
 configure_tests
 cmake --build "$tests_build"
 
-exec_in_display scripts/run-ctest.sh "$tests_build" "$@"
+# ---- fuzz targets (scripts/fuzz.sh) ------------------------------------------
+# Natively, before the Wine suite: KESTRUNE_FUZZ_SECONDS a target, 15 on a
+# whole run and 0 (none) when ctest arguments pick tests.  A fuzz failure
+# fails the command, and the Wine suite still runs.
+fuzz_code=0
+bash scripts/fuzz.sh "${KESTRUNE_FUZZ_SECONDS:-$(($# ? 0 : 15))}" || fuzz_code=$?
+suite_code=0
+(exec_in_display scripts/run-ctest.sh "$tests_build" "$@") || suite_code=$?
+[ "$fuzz_code" -eq 0 ] || echo "test: a fuzz target failed (see \"fuzz:\" above)"
+exit $((suite_code ? suite_code : fuzz_code))

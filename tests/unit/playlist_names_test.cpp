@@ -151,6 +151,53 @@ TEST(LyricsAddress, AnyEmptyTextGivesNothing)
     }
 }
 
+TEST(LyricsAddress, DotOnlyTextsNeverBecomePathSteps)
+{
+    /* Browsers resolve "." and ".." as steps even when percent-encoded: such an address is refused. */
+    const Id3v1Tag refused[] = {Tag("..", "..", "admin"), Tag(".", "Best Of", "My Song"),
+                                Tag("The Band", "..", "My Song"), Tag("The Band", "Best Of", ".")};
+    for (const Id3v1Tag &tag : refused) {
+        char address[SHARED_TEXT_SIZE] = "left over";
+        EXPECT_FALSE(MakeLyricsAddress(&tag, address, sizeof address)) << tag.Artist << "/" << tag.Album;
+        EXPECT_STREQ("", address);
+    }
+    Id3v1Tag tag = Tag("...", "Best Of", "....");
+    char address[SHARED_TEXT_SIZE];
+    ASSERT_TRUE(MakeLyricsAddress(&tag, address, sizeof address));
+    EXPECT_EQ(Base + "/lyrics/%2E%2E%2E/best_of/%2E%2E%2E%2E", address);
+}
+
+TEST(LyricsAddress, DoubleByteCharactersOfTheCodePageStayWhole)
+{
+    struct Case {
+        UINT CodePage;
+        const char *Artist;
+        std::string Path;
+    } cases[] = {
+        {932, "\x83\x5C\x83\x41", "/lyrics/\x83\x5C\x83\x41/x/y"},
+        {932, "AB \x83\x5C \x83\x41Z", "/lyrics/ab_\x83\x5C_\x83\x41z/x/y"},
+        /* A byte below 0x40 is no trail byte: the lead byte stands alone, the quote is encoded. */
+        {932, "\x83\x41\x83\"\x83/", "/lyrics/\x83\x41\x83%22\x83%2F/x/y"},
+        {1252, "\x83\x5C\x83\x41",
+         "/lyrics/\x83%5C\x83"
+         "a/x/y"},
+    };
+    for (const Case &c : cases) {
+        Id3v1Tag tag = Tag(c.Artist, "X", "Y");
+        char address[SHARED_TEXT_SIZE];
+        EXPECT_TRUE(MakeLyricsAddressInCodePage(&tag, c.CodePage, address, sizeof address)) << c.Path;
+        EXPECT_EQ(Base + c.Path, address);
+    }
+    /* Fourteen pairs, a letter and a lead byte fill the unterminated field: the lead byte ends the text. */
+    Id3v1Tag tag = Tag("", "X", "Y");
+    for (int i = 0; i < 14; i++)
+        memcpy(tag.Artist + 2 * i, "\x83\x5C", 2);
+    memcpy(tag.Artist + 28, "a\x83\x5C", 3);
+    char address[SHARED_TEXT_SIZE];
+    ASSERT_TRUE(MakeLyricsAddressInCodePage(&tag, 932, address, sizeof address));
+    EXPECT_EQ(Base + "/lyrics/" + std::string(tag.Artist, 30) + "/x/y", address);
+}
+
 TEST(LyricsAddress, FullTextsOfSlashesStayInTheirSegmentsAndUnterminatedTextsStopAt30)
 {
     Id3v1Tag tag = {};
