@@ -11,12 +11,14 @@
 #include <string.h>
 
 static const char PlayerClassName[] = "KestrunePlayer";
+static const wchar_t PlayerClassNameW[] = L"KestrunePlayerUnicode";
 static const char PlaylistFileName[] = "winamp.m3u";
 
 typedef PlayerPluginRecord *(*GetPluginRecord)(void);
 
 static PlayerState State;
 static HWND MainWindow;
+static bool UnicodeWindow; /* the main window has the Unicode procedure */
 static HMODULE PluginModule;
 static PlayerPluginRecord *Record;
 
@@ -104,6 +106,14 @@ static void TogglePause(void)
         State.Status = HOST_STATUS_PLAYING;
 }
 
+/* The system's default handling, in the character set of the main window. */
+static LRESULT DefaultProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (UnicodeWindow)
+        return DefWindowProcW(window, message, wParam, lParam);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 static LRESULT RunCommand(HWND window, WPARAM wParam, LPARAM lParam)
 {
     State.Received.push_back({WM_COMMAND, wParam, lParam});
@@ -124,17 +134,27 @@ static LRESULT RunCommand(HWND window, WPARAM wParam, LPARAM lParam)
         State.Status = 0;
         return 0;
     }
-    return DefWindowProcA(window, WM_COMMAND, wParam, lParam);
+    return DefaultProc(window, WM_COMMAND, wParam, lParam);
 }
 
 static LRESULT RecordKey(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     State.Received.push_back({message, wParam, lParam});
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefaultProc(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK PlayerWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_SETTEXT && lParam)
+        State.Texts.push_back((const wchar_t *)lParam);
+    return PlayerWindowProc(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    for (UINT watched : State.Watched)
+        if (message == watched)
+            State.Received.push_back({message, wParam, lParam});
     switch (message) {
     case WM_USER:
         return AnswerRequest(wParam, lParam);
@@ -144,7 +164,7 @@ LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_KEYUP:
         return RecordKey(window, message, wParam, lParam);
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefaultProc(window, message, wParam, lParam);
 }
 
 static void RegisterPlayerClass(void)
@@ -162,13 +182,35 @@ static void RegisterPlayerClass(void)
     RegisterClassExA(&windowClass);
 }
 
+static void RegisterPlayerClassW(void)
+{
+    WNDCLASSEXW windowClass;
+    ZeroMemory(&windowClass, sizeof windowClass);
+    if (GetClassInfoExW(GetModuleHandleW(NULL), PlayerClassNameW, &windowClass))
+        return;
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = PlayerWindowProcW;
+    windowClass.hInstance = GetModuleHandleW(NULL);
+    windowClass.hCursor = LoadCursorW(NULL, (LPCWSTR)IDC_ARROW);
+    windowClass.hbrBackground = (HBRUSH)(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = PlayerClassNameW;
+    RegisterClassExW(&windowClass);
+}
+
 /* A small window at a fixed place, shown without taking the focus from anything. */
-HWND PlayerCreateWindow(void)
+HWND PlayerCreateWindow(bool unicode)
 {
     State = PlayerState();
-    RegisterPlayerClass();
-    MainWindow = CreateWindowExA(0, PlayerClassName, "Kestrune Player", WS_OVERLAPPEDWINDOW, 40, 40, 320, 120, NULL,
-                                 NULL, GetModuleHandleA(NULL), NULL);
+    UnicodeWindow = unicode;
+    if (unicode) {
+        RegisterPlayerClassW();
+        MainWindow = CreateWindowExW(0, PlayerClassNameW, L"Kestrune Player", WS_OVERLAPPEDWINDOW, 40, 40, 320, 120,
+                                     NULL, NULL, GetModuleHandleW(NULL), NULL);
+    } else {
+        RegisterPlayerClass();
+        MainWindow = CreateWindowExA(0, PlayerClassName, "Kestrune Player", WS_OVERLAPPEDWINDOW, 40, 40, 320, 120, NULL,
+                                     NULL, GetModuleHandleA(NULL), NULL);
+    }
     ShowWindow(MainWindow, SW_SHOWNORMAL);
     UpdateWindow(MainWindow);
     PlayerPump();

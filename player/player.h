@@ -49,9 +49,13 @@ struct PlayerState {
     int LengthSeconds = 0; /* GetOutputTime 1 */
     /* Every WM_COMMAND, WM_KEYDOWN and WM_KEYUP that reached the player's own procedure, in order. */
     std::vector<PlayerMessage> Received;
+    /* Further messages that are recorded in Received when they reach the player's own procedure. */
+    std::vector<UINT> Watched;
     /* Every WM_USER request, in order (wParam and the code in lParam). */
     std::vector<PlayerMessage> Requests;
     std::vector<int> Jumps; /* positions of JumpToTime requests */
+    /* Every WM_SETTEXT text that reached the Unicode window's own procedure, as it arrived. */
+    std::vector<std::wstring> Texts;
     int PlaylistWrites = 0; /* WritePlaylist requests answered */
 };
 
@@ -65,13 +69,20 @@ struct PlayerState {
 /* The player's state; tests set it and read its records.  PlayerCreateWindow starts it afresh. */
 PlayerState &Player();
 
-/* Creates and shows the player's main window (class "KestrunePlayer"). */
-HWND PlayerCreateWindow(void);
+/*
+ * Creates and shows the player's main window: class "KestrunePlayer" with
+ * the ANSI procedure PlayerWindowProc, or, with unicode set, class
+ * "KestrunePlayerUnicode" registered with RegisterClassExW and the Unicode
+ * procedure PlayerWindowProcW, as a player built for Unicode has it.  Both
+ * answer and record alike.
+ */
+HWND PlayerCreateWindow(bool unicode = false);
 HWND PlayerWindow(void);
 void PlayerDestroyWindow(void);
 
-/* The player's own window procedure, the one a plug-in's hook passes on to. */
+/* The player's own window procedures, the ones a plug-in's hook passes on to. */
 LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK PlayerWindowProcW(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 /* Full path of "winamp.m3u" beside the player's executable. */
 std::string PlayerPlaylistPath(void);

@@ -18,19 +18,32 @@ static const char LineEnd[] = "\r\n";
 static void ShowError(const char *text) { ShowPlayerBox(text, "Error", MB_OK | MB_ICONERROR); }
 
 /*
- * True when the file's first three bytes are "#EX".  A file that cannot be
- * opened or is shorter does not count.
+ * Reads what appending to the master depends on.  Returns true when the
+ * file's first three bytes are "#EX"; a file that cannot be opened or is
+ * shorter does not count.  lineEnd is set to what the file's last line
+ * still lacks of a line end, so that a new entry starts on a line of its
+ * own instead of lengthening the last file name (as after a text editor
+ * that saves the last line without one): nothing for a missing or empty
+ * file or one that ends in LF (which ends a line for every reader), LF
+ * after a lone CR, and CR LF after anything else.
  */
-static bool BeginsExtended(const char *fileName)
+static bool ReadMasterEnds(const char *fileName, const char **lineEnd)
 {
+    *lineEnd = "";
     HANDLE file = CreateFileA(fileName, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     char head[3];
     DWORD read = 0;
     BOOL ok = ReadFile(file, head, sizeof head, &read, NULL);
+    bool extended = ok && read == sizeof head && memcmp(head, ExtendedHeader, sizeof head) == 0;
+    LARGE_INTEGER lastByte;
+    lastByte.QuadPart = -1;
+    char last;
+    if (SetFilePointerEx(file, lastByte, NULL, FILE_END) && ReadFile(file, &last, 1, &read, NULL) && read == 1)
+        *lineEnd = last == '\n' ? "" : last == '\r' ? "\n" : LineEnd;
     CloseHandle(file);
-    return ok && read == sizeof head && memcmp(head, ExtendedHeader, sizeof head) == 0;
+    return extended;
 }
 
 /* Writes a text of at most limit bytes; the result is not examined. */
@@ -42,7 +55,8 @@ static void WriteText(HANDLE file, const char *text, size_t limit)
 
 /*
  * Appends the current track: "#EXTINF:<length>,<title>" first when the file
- * already begins with "#EX" and the track has a title, then the file name.
+ * already begins with "#EX" and the track has a title, then the file name;
+ * before them, the line end the file's last line lacks.
  * The length is written unsigned, so the player's -1 reads 4294967295.  A
  * file that cannot be opened is named in a warning box that has no owner.
  */
@@ -50,7 +64,8 @@ void AddCurrentTrack(void)
 {
     if (!NowPlaying.FileName[0] || !Settings.UseM3U || !Settings.M3UFileName[0])
         return;
-    bool extended = BeginsExtended(Settings.M3UFileName);
+    const char *lineEnd;
+    bool extended = ReadMasterEnds(Settings.M3UFileName, &lineEnd);
     HANDLE file = CreateFileA(Settings.M3UFileName, GENERIC_WRITE, FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
                               FILE_FLAG_SEQUENTIAL_SCAN, NULL);
     if (file == INVALID_HANDLE_VALUE) {
@@ -58,6 +73,7 @@ void AddCurrentTrack(void)
         return;
     }
     SetFilePointer(file, 0, NULL, FILE_END);
+    WriteText(file, lineEnd, 2);
     if (extended && NowPlaying.Title[0]) {
         char length[16];
         StringCchPrintfA(length, sizeof length, "%u", (unsigned)NowPlaying.PlayLengthSeconds);

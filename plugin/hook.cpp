@@ -1,9 +1,10 @@
 /*
  * The hook on the player's main window.  Every plug-in command arrives here
  * as a WM_COMMAND whose whole wParam is the command number; so do the tray
- * icon's callbacks and the menu-initialisation messages of every menu of the
- * window.  Whatever the plug-in does not handle goes on, unchanged, to the
- * player's own procedure, and its result is returned.
+ * icon's callbacks, the menu-initialisation messages of every menu of the
+ * window, and the shell's notice that it restarted, after which the tray
+ * icon is added again.  Whatever the plug-in does not handle goes on,
+ * unchanged, to the player's own procedure, and its result is returned.
  */
 #include "kestrune.h"
 
@@ -16,6 +17,31 @@
  * chain (see RemoveMainWindowHook).
  */
 static bool HookStopped;
+
+/*
+ * Set when the hook went onto a Unicode window (a player built for
+ * Unicode registers its window so).  The hook is then installed, read and
+ * chained with the W functions: installed with the A ones, it would make
+ * the window an ANSI one, and every text message on its way to the
+ * player's own procedure would pass through the ANSI code page.  The hook
+ * itself reads only message numbers and its own commands, so it serves
+ * both kinds alike.
+ */
+static bool HookIsUnicode;
+
+/*
+ * The window on which quit had to leave the hook in the chain (see
+ * RemoveMainWindowHook); none otherwise.  The DLL then stays loaded with
+ * this record, and a player that starts the plug-in again in the same
+ * process finds it here.
+ */
+static HWND HookLeftOn;
+
+/*
+ * The message the system's shell sends to every top-level window when it
+ * has (re)started, with all tray icons gone; registered at init.
+ */
+static UINT TaskbarCreatedMessage;
 
 /* ---- lyrics lookup ------------------------------------------------------- */
 
@@ -109,15 +135,9 @@ static void InitialiseMenu(HMENU menu)
     ShowBuildStamp(PluginRecord.HostMainWindow);
 }
 
-/*
- * The tray popup: menu 104 is loaded anew for each click, its "PopUP"
- * submenu is tracked centred on the cursor (x + 1) with the player's window
- * as owner, and the loaded menu is destroyed afterwards.  The chosen item
- * reaches the window as a WM_COMMAND.
- */
-static void ShowTrayMenu(void)
+/* The loaded menu is destroyed after tracking. */
+void ShowCommandMenu(HWND owner)
 {
-    HWND owner = PluginRecord.HostMainWindow;
     POINT cursor;
     GetCursorPos(&cursor);
     SetForegroundWindow(owner);
@@ -125,6 +145,7 @@ static void ShowTrayMenu(void)
     if (!menu)
         return;
     TrackPopupMenu(GetSubMenu(menu, 0), TPM_CENTERALIGN, cursor.x + 1, cursor.y, 0, owner, NULL);
+    PostMessageA(owner, WM_NULL, 0, 0);
     DestroyMenu(menu);
 }
 
@@ -136,7 +157,7 @@ static LRESULT AnswerTrayIcon(LPARAM mouseMessage)
         SendMessageA(PluginRecord.HostMainWindow, WM_COMMAND, ID_NOW_PLAYING, 0);
         return 1;
     case WM_RBUTTONDOWN:
-        ShowTrayMenu();
+        ShowCommandMenu(PluginRecord.HostMainWindow);
         return 1;
     }
     return 0;
@@ -146,6 +167,8 @@ static LRESULT AnswerTrayIcon(LPARAM mouseMessage)
 
 static LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (HookIsUnicode)
+        return CallWindowProcW(PreviousMainWindowProc, window, message, wParam, lParam);
     return CallWindowProcA(PreviousMainWindowProc, window, message, wParam, lParam);
 }
 
@@ -153,6 +176,10 @@ LRESULT CALLBACK MainWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM
 {
     if (HookStopped)
         return PassOn(window, message, wParam, lParam);
+    if (message == TaskbarCreatedMessage && message != 0) {
+        NotifyTrayIcon(NIM_ADD);
+        return PassOn(window, message, wParam, lParam);
+    }
     switch (message) {
     case WM_COMMAND:
         return RunPluginCommand(wParam) ? 1 : PassOn(window, message, wParam, lParam);
@@ -172,13 +199,41 @@ LRESULT CALLBACK MainWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM
 
 /* ---- installing and removing --------------------------------------------- */
 
-/* Keeps the player's procedure and puts the hook in its place. */
+/* The window's procedure, read in the hook's character set. */
+static WNDPROC WindowProcedureOf(HWND window)
+{
+    if (HookIsUnicode)
+        return (WNDPROC)GetWindowLongPtrW(window, GWLP_WNDPROC);
+    return (WNDPROC)GetWindowLongPtrA(window, GWLP_WNDPROC);
+}
+
+static void SetWindowProcedure(HWND window, WNDPROC procedure)
+{
+    if (HookIsUnicode)
+        SetWindowLongPtrW(window, GWLP_WNDPROC, (LONG_PTR)procedure);
+    else
+        SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)procedure);
+}
+
+/*
+ * Keeps the player's procedure and puts the hook in its place.  When an
+ * earlier quit left the hook in this window's chain, that hook is armed
+ * again instead: it still sits between the later subclass and the
+ * player's procedure.  Hooking the window a second time would take the
+ * later subclass, whose previous procedure is the hook, for the player's
+ * own, and every message would go round between the two for ever.
+ */
 void InstallMainWindowHook(void)
 {
     HWND window = PluginRecord.HostMainWindow;
     HookStopped = false;
-    PreviousMainWindowProc = (WNDPROC)GetWindowLongPtrA(window, GWLP_WNDPROC);
-    SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)MainWindowHook);
+    TaskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+    if (HookLeftOn == window && IsWindow(window))
+        return;
+    HookLeftOn = NULL;
+    HookIsUnicode = IsWindowUnicode(window) != FALSE;
+    PreviousMainWindowProc = WindowProcedureOf(window);
+    SetWindowProcedure(window, MainWindowHook);
 }
 
 /*
@@ -190,7 +245,7 @@ void InstallMainWindowHook(void)
  * it would have the window call into unloaded code.  Then the hook stays in
  * the chain as a pure pass-through and the DLL is pinned in memory, so the
  * player's FreeLibrary leaves its code in place for as long as the process
- * lives.
+ * lives, and a later init in that process arms the same hook again.
  */
 void RemoveMainWindowHook(void)
 {
@@ -198,10 +253,12 @@ void RemoveMainWindowHook(void)
     HookStopped = true;
     if (!PreviousMainWindowProc || !IsWindow(window))
         return;
-    if ((WNDPROC)GetWindowLongPtrA(window, GWLP_WNDPROC) == MainWindowHook) {
-        SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)PreviousMainWindowProc);
+    if (WindowProcedureOf(window) == MainWindowHook) {
+        SetWindowProcedure(window, PreviousMainWindowProc);
+        HookLeftOn = NULL;
         return;
     }
+    HookLeftOn = window;
     HMODULE self;
     GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCSTR)MainWindowHook,
                        &self);

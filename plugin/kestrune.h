@@ -54,11 +54,52 @@ void PluginQuit(void);
  */
 void MakeSettingsPath(const char *moduleFileName, char *path);
 
+/*
+ * Kinds of message box that one failure may ask for again and again, from
+ * the poll timer or from paints: while such a box is open, its modal loop
+ * dispatches the next tick, which may fail the same way.  At most one box
+ * of each kind is open at a time.  A new kind goes before BOX_KIND_COUNT.
+ */
+enum BoxKind { BOX_SIGNATURE_WARNING, BOX_LOG_WARNING, BOX_KIND_COUNT };
+
+/*
+ * Shows a message box (MessageBoxA's arguments and answer) unless a box of
+ * the same kind is open already; then it shows nothing and returns 0.  The
+ * caller goes on either way: its failure has happened, only the second box
+ * is left out.  Once the open box is closed, the next call shows it again.
+ */
+int ShowBoxOfKind(BoxKind kind, HWND owner, const char *text, const char *caption, UINT flags);
+
 /* Shows the system's text for a failed call; see plugin/report.cpp. */
 void ReportSystemError(HWND owner, DWORD code, const char *source, unsigned line);
+/*
+ * The same for a failure that may repeat while its box is open: the box is
+ * one of the kind (ShowBoxOfKind).  The debugger texts are written for
+ * every call, also when the box is left out, so each failure is recorded.
+ */
+void ReportSystemError(BoxKind kind, HWND owner, DWORD code, const char *source, unsigned line);
+
+/*
+ * Adds (NIM_ADD) or removes (NIM_DELETE) the tray icon (HostMainWindow,
+ * 1381); init adds it, quit removes it, and the hook adds it again after
+ * the system's shell restarted.
+ */
+void NotifyTrayIcon(DWORD action);
+/*
+ * The plug-in's command menu (the "PopUP" submenu of menu 104, loaded anew
+ * each time) tracked centred on the cursor (x + 1) for owner, which is
+ * made the foreground window first and receives the chosen item as a
+ * WM_COMMAND.  WM_NULL is posted to owner once the menu has closed, so
+ * that a click outside the menu closes it properly.
+ */
+void ShowCommandMenu(HWND owner);
 
 LRESULT CALLBACK MainWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-/* Puts MainWindowHook in place of the player's procedure (init). */
+/*
+ * Puts MainWindowHook in place of the player's procedure (init), or arms
+ * it again where an earlier quit had to leave it in the window's chain;
+ * registers the shell's "TaskbarCreated" message for it.
+ */
 void InstallMainWindowHook(void);
 /* Gives the player's window its own procedure back (quit). */
 void RemoveMainWindowHook(void);

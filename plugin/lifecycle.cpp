@@ -40,8 +40,8 @@ void MakeSettingsPath(const char *moduleFileName, char *path)
     memcpy(path + directory, SettingsFileName, sizeof SettingsFileName);
 }
 
-/* Adds (NIM_ADD) or removes (NIM_DELETE) the tray icon (HostMainWindow, 1381). */
-static void NotifyTrayIcon(DWORD action)
+/* The same record at every add; removal names only the window and the icon number. */
+void NotifyTrayIcon(DWORD action)
 {
     NOTIFYICONDATAA icon;
     ZeroMemory(&icon, sizeof icon);

@@ -152,9 +152,9 @@ static void HandleTrackChange(const char *name)
             CopyTextToClipboard(NowPlaying.Title);
     }
     if (signatureFailed)
-        ShowOpenWarning(NULL, Settings.SignatureFileName);
+        ShowOpenWarning(BOX_SIGNATURE_WARNING, NULL, Settings.SignatureFileName);
     if (logFailed)
-        ShowOpenWarning(NULL, Settings.LogFileName);
+        ShowOpenWarning(BOX_LOG_WARNING, NULL, Settings.LogFileName);
 }
 
 /*

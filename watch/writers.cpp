@@ -20,9 +20,9 @@ static const char SignatureLeadIn[] = "-- \r\n\r\nThe last song I started on my 
 static const char LogEntryEnd[] = "\r\n\r\n";
 static const char LogFormFeed = '\x0C';
 
-void ShowOpenWarning(HWND owner, const char *fileName)
+void ShowOpenWarning(BoxKind kind, HWND owner, const char *fileName)
 {
-    MessageBoxA(owner, fileName, OpenWarningCaption, MB_OK | MB_ICONWARNING);
+    ShowBoxOfKind(kind, owner, fileName, OpenWarningCaption, MB_OK | MB_ICONWARNING);
 }
 
 /* One write of exactly length bytes; a short or failed write is not examined. */
@@ -75,7 +75,7 @@ bool WriteSignatureQuietly(void)
 void WriteSignatureFile(void)
 {
     if (!WriteSignatureQuietly())
-        ShowOpenWarning(NULL, Settings.SignatureFileName);
+        ShowOpenWarning(BOX_SIGNATURE_WARNING, NULL, Settings.SignatureFileName);
 }
 
 /*
@@ -86,7 +86,7 @@ void EmptySignatureFile(void)
 {
     HANDLE file = OpenForWriting(Settings.SignatureFileName, TRUNCATE_EXISTING);
     if (file == INVALID_HANDLE_VALUE) {
-        ShowOpenWarning(PluginRecord.HostMainWindow, Settings.SignatureFileName);
+        ShowOpenWarning(BOX_SIGNATURE_WARNING, PluginRecord.HostMainWindow, Settings.SignatureFileName);
         return;
     }
     WriteBytes(file, "", 0);
@@ -131,20 +131,21 @@ bool AppendLogEntryQuietly(const char *text)
 void AppendLogEntry(const char *text)
 {
     if (!AppendLogEntryQuietly(text))
-        ShowOpenWarning(NULL, Settings.LogFileName);
+        ShowOpenWarning(BOX_LOG_WARNING, NULL, Settings.LogFileName);
 }
 
 /*
  * Places the text with its terminator on the clipboard as CF_TEXT in a
  * shareable global block, with the player's window as the clipboard's
- * owner.  Without memory, or when the clipboard cannot be had, nothing is
- * placed and nothing is said.  Once placed the block belongs to the
- * system; a block the clipboard did not take is released here.
+ * owner.  The block is a movable one, as the clipboard requires of the
+ * memory it is given (a shareable block alone is fixed memory).  Without memory, or when the clipboard cannot be had,
+ * nothing is placed and nothing is said.  Once placed the block belongs to the system; a block the clipboard did not
+ * take is released here.
  */
 void CopyTextToClipboard(const char *text)
 {
     size_t size = strlen(text) + 1;
-    HGLOBAL block = GlobalAlloc(GMEM_DDESHARE, size);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size);
     if (!block)
         return;
     void *bytes = GlobalLock(block);

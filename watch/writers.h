@@ -25,8 +25,11 @@ bool AppendLogEntryQuietly(const char *text);
 
 /*
  * The warning box of a file that cannot be opened: text = the file name,
- * caption "Can not open selected file", warning icon, owned by owner.
+ * caption "Can not open selected file", warning icon, owned by owner.  It
+ * is a box of the writer's kind: while one is open, for instance while
+ * ticks run inside it as the player skips through files on an unplugged
+ * drive, the same writer's failures show no second one.
  */
-void ShowOpenWarning(HWND owner, const char *fileName);
+void ShowOpenWarning(BoxKind kind, HWND owner, const char *fileName);
 
 #endif

@@ -11,6 +11,7 @@
 #include <ctype.h>
 #include <string.h>
 #include <thread>
+#include <tuple>
 
 namespace
 {
@@ -598,6 +599,43 @@ TEST_F(HookTest, TrayPopupShowsTheItemsGrayedOrEnabledByTheTrack)
     EXPECT_TRUE(CommandsIn(Player().Received).empty());
 }
 
+/*
+ * After the system's shell restarts it sends "TaskbarCreated": the icon is
+ * added again with the same record as at init, and the message goes on to
+ * the player.
+ */
+TEST_F(HookTest, ShellRestartAddsTheTrayIconAgainAndPassesTheMessageOn)
+{
+    StartBelow();
+    UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    Player().Watched = {taskbarCreated};
+    ASSERT_EQ(1u, rig::TrayCalls().size());
+    EXPECT_EQ(0, SendMessageA(PlayerWindow(), taskbarCreated, 0, 0));
+    ASSERT_EQ(2u, rig::TrayCalls().size());
+    auto record = [](const rig::TrayCall &c) {
+        return std::make_tuple(c.Action, c.Size, c.Window, c.Id, c.Flags, c.CallbackMessage, c.Icon);
+    };
+    EXPECT_EQ(record(rig::TrayCalls()[0]), record(rig::TrayCalls()[1]));
+    ASSERT_EQ(1u, Player().Received.size());
+    EXPECT_EQ(taskbarCreated, Player().Received[0].Message);
+}
+
+/* WM_NULL is posted to the tray menu's owner once the menu has closed, so that an outside click closes it. */
+TEST_F(HookTest, TrayMenuPostsNullMessageToItsOwnerAfterwards)
+{
+    StartBelow();
+    Player().Watched = {WM_NULL};
+    {
+        PopupDriver driver(0);
+        EXPECT_EQ(1, SendMessageA(PlayerWindow(), WM_TRAY_NOTIFY, TRAY_ICON_ID, WM_RBUTTONDOWN));
+        EXPECT_TRUE(driver.Found());
+        EXPECT_TRUE(Player().Received.empty()) << "posted, not sent";
+    }
+    PlayerPump();
+    ASSERT_EQ(1u, Player().Received.size());
+    EXPECT_EQ((UINT)WM_NULL, Player().Received[0].Message);
+}
+
 /* ---- lyrics -------------------------------------------------------------- */
 
 TEST_F(HookTest, LyricsAddressHandedToTheShellNeverOpened)
@@ -640,18 +678,69 @@ TEST_F(HookTest, LyricsAddressHandedToTheShellNeverOpened)
     }
 }
 
+/* ---- a Unicode player window ------------------------------------------------ */
+
+/* The player built for Unicode: its window procedure is a Unicode one. */
+TEST_F(HookTest, UnicodeWindowKeepsItsTextsAndTheHookWorksAsOnAnAnsiOne)
+{
+    PlayerDestroyWindow();
+    ASSERT_TRUE(IsWindowUnicode(PlayerCreateWindow(true)));
+    WriteSettings(QuietStart);
+    ASSERT_EQ(StartPlugin(), 0);
+    ASSERT_NE(PlayerWindowProcW, (WNDPROC)GetWindowLongPtrW(PlayerWindow(), GWLP_WNDPROC)) << "hook installed";
+    EXPECT_TRUE(IsWindowUnicode(PlayerWindow()));
+    SetWindowTextW(PlayerWindow(), L"\u65e5\u672c\u8a9e");
+    EXPECT_EQ(std::vector<std::wstring>({L"\u65e5\u672c\u8a9e"}), Player().Texts) << "not through the ANSI code page";
+
+    struct Case {
+        UINT Message;
+        WPARAM WParam;
+        LPARAM LParam;
+        LRESULT Result;
+        std::vector<WPARAM> PlayerCommands;
+    } cases[] = {
+        {WM_COMMAND, ID_PLAY, 0, 1, {PLAYER_PLAY}},
+        {WM_COMMAND, ID_NOW_PLAYING_ITEM, 0, 0, {ID_NOW_PLAYING_ITEM}},
+        {WM_COMMAND, MAKEWPARAM(ID_PLAY, 1), 0, 0, {MAKEWPARAM(ID_PLAY, 1)}},
+        {WM_INITMENUPOPUP, 0, 0, 1, {}},
+        {WM_USER, 0, HOST_GET_LIST_LENGTH, 2, {}},
+    };
+    SetPlaylist({"C:\\a.mp3", "C:\\b.mp3"});
+    for (const Case &c : cases) {
+        Forget();
+        EXPECT_EQ(c.Result, SendMessageW(PlayerWindow(), c.Message, c.WParam, c.LParam))
+            << c.Message << " " << c.WParam;
+        EXPECT_EQ(c.PlayerCommands, CommandsIn(Player().Received)) << c.Message << " " << c.WParam;
+    }
+
+    StopPlugin();
+    EXPECT_EQ(PlayerWindowProcW, (WNDPROC)GetWindowLongPtrW(PlayerWindow(), GWLP_WNDPROC)) << "given back";
+    EXPECT_TRUE(IsWindowUnicode(PlayerWindow()));
+}
+
 /* ---- unloading ------------------------------------------------------------- */
 
 /* Something that subclassed the player's window after the plug-in did. */
 WNDPROC UnderLaterSubclass;
 int LaterSubclassCalls;
+int LaterSubclassDepth;
 
-/* Counts the messages the test sends; the system's own (paint, activation) vary with the machine's load. */
+/*
+ * Counts the messages the test sends; the system's own (paint, activation)
+ * vary with the machine's load.  A message that comes round again and again
+ * is going in a circle: it is stopped here, since a process that dies of a
+ * stack overflow under Wine exits with code 0 and would pass.
+ */
 LRESULT CALLBACK LaterSubclass(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_COMMAND || message == WM_TRAY_NOTIFY || message == WM_INITMENU || message == WM_INITDIALOG)
         LaterSubclassCalls++;
-    return CallWindowProcA(UnderLaterSubclass, window, message, wParam, lParam);
+    if (LaterSubclassDepth > 8)
+        return 0;
+    LaterSubclassDepth++;
+    LRESULT result = CallWindowProcA(UnderLaterSubclass, window, message, wParam, lParam);
+    LaterSubclassDepth--;
+    return result;
 }
 
 TEST_F(HookTest, WithoutALaterSubclassQuitGivesThePlayerItsProcedureBack)
@@ -709,6 +798,41 @@ TEST_F(HookTest, LaterSubclassKeepsWorkingAfterQuitAndUnload)
     SendMessageA(window, WM_COMMAND, ID_PAUSE_RESUME, 0);
     expected = {ID_PAUSE_RESUME};
     EXPECT_EQ(expected, CommandsIn(Player().Received));
+}
+
+/*
+ * The player starts the plug-in again in the same process after a quit
+ * that had to leave the hook in the chain: init re-arms that hook instead
+ * of hooking the window a second time, which would send every message
+ * round between the later subclass and the hook for ever.
+ */
+TEST_F(HookTest, ReloadAfterAQuitThatLeftTheHookReArmsIt)
+{
+    WriteSettings(QuietStart);
+    ASSERT_EQ(StartPlugin(), 0);
+    HWND window = PlayerWindow();
+    UnderLaterSubclass = (WNDPROC)SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)LaterSubclass);
+    StopPlugin();
+    ASSERT_EQ(StartPluginIn(PluginsFolder(), ""), 0);
+    EXPECT_EQ(LaterSubclass, (WNDPROC)GetWindowLongPtrA(window, GWLP_WNDPROC));
+
+    Forget();
+    LaterSubclassCalls = 0;
+    SendMessageA(window, WM_COMMAND, ID_NOW_PLAYING_ITEM, 0);
+    EXPECT_EQ(1, LaterSubclassCalls) << "the message went round in a circle";
+    EXPECT_EQ(std::vector<WPARAM>({ID_NOW_PLAYING_ITEM}), CommandsIn(Player().Received)) << "reached it once";
+    Forget();
+    EXPECT_EQ(1, Command(ID_TOGGLE_WINDOWSHADE)) << "the plug-in's commands work again";
+    EXPECT_EQ(std::vector<WPARAM>({PLAYER_WINDOWSHADE_MAIN, PLAYER_WINDOWSHADE_PLAYLIST}),
+              CommandsIn(Player().Received));
+
+    /* The later subclass goes; the second quit then gives the player its own procedure back. */
+    SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)UnderLaterSubclass);
+    StopPlugin();
+    EXPECT_EQ(PlayerWindowProc, (WNDPROC)GetWindowLongPtrA(window, GWLP_WNDPROC));
+    Forget();
+    Command(ID_PLAY);
+    EXPECT_EQ(std::vector<WPARAM>({ID_PLAY}), CommandsIn(Player().Received)) << "no hook any more";
 }
 
 } // namespace

@@ -6,6 +6,7 @@
  */
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -637,8 +638,10 @@ INSTANTIATE_TEST_SUITE_P(OnOff, NowPlayingSwitch, ::testing::Values(1, 0));
 
 /*
  * Both writers fail (a missing folder) while the player moves on twice
- * inside the boxes: every change writes, in order, and shows its own two
- * boxes after its other steps, unowned, with the exact texts.
+ * inside the boxes: every change writes, in order, and shows its boxes
+ * after its other steps, unowned, with the exact texts, except a box of a
+ * kind already open: track a's signature box, inside it track b's log box
+ * (track c's boxes are both left out), then track a's own log box.
  */
 TEST_F(WatchTest, BoxesWhilePlayerMovesOnTwice)
 {
@@ -658,12 +661,12 @@ TEST_F(WatchTest, BoxesWhilePlayerMovesOnTwice)
     rig::OnBox([&](const rig::Box &) {
         ++opened;
         if (opened == 1 || opened == 2)
-            MoveTo(opened); /* inside the first box of track a, then of track b */
+            MoveTo(opened); /* inside track a's signature box, then inside track b's log box */
     });
     rig::Tick();
     rig::OnBox(nullptr);
 
-    std::vector<std::string> expected = {signature, signature, signature, log, log, log};
+    std::vector<std::string> expected = {signature, log, log};
     ASSERT_EQ(expected.size(), rig::Boxes().size());
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(expected[i], rig::Boxes()[i].Text) << i;
@@ -697,8 +700,9 @@ TEST_F(WatchTest, RealWarningBoxAfterTheChange)
 
 /*
  * The signature fails for the first two tracks (the test holds the file
- * locked) while the player moves on twice inside the boxes; the lock goes
- * before the third.  The log holds every track once, in order, and the
+ * locked) while the player moves on twice inside the first track's box;
+ * the lock goes before the third.  The second failure shows no box while
+ * the first is open.  The log holds every track once, in order, and the
  * signature names the newest.
  */
 TEST_F(WatchTest, LogKeepsEveryTrackWhileBoxesAreOpen)
@@ -712,31 +716,62 @@ TEST_F(WatchTest, LogKeepsEveryTrackWhileBoxesAreOpen)
     std::vector<std::string> logWhenBoxOpened;
     rig::OnBox([&](const rig::Box &) {
         logWhenBoxOpened.push_back(LogTexts().back());
-        if (logWhenBoxOpened.size() == 2) {
-            CloseHandle(lock);
-            lock = INVALID_HANDLE_VALUE;
-        }
-        MoveTo((int)logWhenBoxOpened.size());
+        MoveTo(1);
+        CloseHandle(lock);
+        MoveTo(2);
     });
     rig::Tick();
     rig::OnBox(nullptr);
-    if (lock != INVALID_HANDLE_VALUE)
-        CloseHandle(lock);
     rig::Tick();
 
-    EXPECT_EQ(std::vector<std::string>({"Title of C:\\a.mp3", "Title of C:\\b.mp3"}), logWhenBoxOpened);
+    EXPECT_EQ(std::vector<std::string>({"Title of C:\\a.mp3"}), logWhenBoxOpened);
     EXPECT_EQ(
         std::vector<std::string>({"WinAmp started", "Title of C:\\a.mp3", "Title of C:\\b.mp3", "Title of C:\\c.mp3"}),
         LogTexts());
     EXPECT_EQ(std::string(LeadIn) + "Title of C:\\c.mp3\r\nThis is track 3 of 3 in the current playlist.\r\n",
               Signature());
-    ASSERT_EQ(2u, rig::Boxes().size());
+    ASSERT_EQ(1u, rig::Boxes().size());
     for (const rig::Box &box : rig::Boxes()) {
         EXPECT_EQ(Path("sig.txt"), box.Text);
         EXPECT_EQ(Caption, box.Caption);
         EXPECT_EQ((UINT)(MB_OK | MB_ICONWARNING), box.Flags);
         EXPECT_EQ((HWND)NULL, box.Owner);
     }
+}
+
+/*
+ * 1,000 changes while the first warning box stays open, as when the player
+ * skips unplayable files on an unplugged drive: no second signature box
+ * opens inside it, every log entry is written once and in order, and once
+ * the box has closed the next failure shows it again.
+ */
+TEST_F(WatchTest, OneWarningBoxPerKindWhileChangesRunInsideIt)
+{
+    const int count = 1000;
+    std::string signature = Path("missing\\sig.txt");
+    Start("UseSignature=1\r\nSignatureFileName=" + signature + "\r\nRecordSignatureTitle=1\r\n" + LogSettings(1, 0));
+    rig::Boxes().clear();
+    std::vector<std::string> files, texts = {"WinAmp started"};
+    for (int i = 0; i <= count; ++i) {
+        files.push_back("C:\\Unplugged\\" + std::to_string(i) + ".mp3");
+        texts.push_back("Title of " + files.back());
+    }
+    SetPlaylist(files, 0);
+    int open = 0, deepest = 0;
+    rig::OnBox([&](const rig::Box &) {
+        deepest = std::max(deepest, ++open);
+        for (int i = 1; rig::Boxes().size() == 1 && i < count; ++i)
+            MoveTo(i); /* inside the first box only */
+        --open;
+    });
+    rig::Tick();
+    EXPECT_EQ(1u, rig::Boxes().size());
+    MoveTo(count);
+    rig::OnBox(nullptr);
+    EXPECT_EQ(1, deepest);
+    ASSERT_EQ(2u, rig::Boxes().size()) << "shown again once closed";
+    EXPECT_EQ(signature, rig::Boxes()[1].Text);
+    EXPECT_EQ(texts, LogTexts());
 }
 
 /*

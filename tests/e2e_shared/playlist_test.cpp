@@ -160,12 +160,18 @@ TEST_F(PlaylistTest, AddCurrentTrackEntriesByteForByte)
         {"plain list: plain entry", "C:\\old.mp3\r\n", 215, false, "<file>\r\n"},
         {"#EXTM3U", "#EXTM3U\r\n", 215, false, "#EXTINF:215,Title of <file>\r\n<file>\r\n"},
         {"#EXTINF first", "#EXTINF:1,x\r\nx\r\n", 0, false, "#EXTINF:0,Title of <file>\r\n<file>\r\n"},
-        {"bare #EX", "#EX", 7, false, "#EXTINF:7,Title of <file>\r\n<file>\r\n"},
+        {"bare #EX", "#EX", 7, false, "\r\n#EXTINF:7,Title of <file>\r\n<file>\r\n"},
         {"length -1", "#EXTM3U\r\n", -1, false, "#EXTINF:4294967295,Title of <file>\r\n<file>\r\n"},
         {"no title", "#EXTM3U\r\n", 215, true, "<file>\r\n"},
-        {"two bytes", "#E", 215, false, "<file>\r\n"},
+        {"two bytes", "#E", 215, false, "\r\n<file>\r\n"},
         {"lower case", "#ext\r\n", 215, false, "<file>\r\n"},
         {"empty file", "", 215, false, "<file>\r\n"},
+        /* A last line without its line end, as a text editor may save it, is ended first. */
+        {"plain, no end", "C:\\a.mp3\r\nC:\\b.mp3", 215, false, "\r\n<file>\r\n"},
+        {"extended, no end", "#EXTM3U\r\n#EXTINF:9,b\r\nC:\\b.mp3", 215, false,
+         "\r\n#EXTINF:215,Title of <file>\r\n<file>\r\n"},
+        {"LF ends a line", "C:\\b.mp3\n", 215, false, "<file>\r\n"},
+        {"lone CR completed", "C:\\b.mp3\r", 215, false, "\n<file>\r\n"},
     };
     const std::string master = Path("master.m3u");
     Start("UseM3U=1\r\nM3UFileName=" + master + "\r\n");

@@ -54,7 +54,7 @@ int PluginTest::StartPluginIn(const std::string &folder, const std::string &file
     if (!target.empty() && target.back() != '\\')
         target += '\\';
     rig::MakeFolders(target);
-    if (!CopyFileA(DllPath().c_str(), (target + fileName).c_str(), FALSE)) {
+    if (!fileName.empty() && !CopyFileA(DllPath().c_str(), (target + fileName).c_str(), FALSE)) {
         ADD_FAILURE() << "cannot copy " << DllPath() << " to " << target + fileName << ": error " << GetLastError();
         return -1;
     }

@@ -36,7 +36,12 @@ class PluginTest : public ::testing::Test
      * the rig and calls init.  Returns init's result.
      */
     int StartPlugin(const std::string &fileName = "gen_Kestrune.dll");
-    /* The same for any folder (created when missing): the DLL is copied there as fileName. */
+    /*
+     * The same for any folder (created when missing): the DLL is copied there
+     * as fileName.  An empty fileName loads the DLL already there, as a
+     * player that starts a plug-in again after quit (a pinned DLL's file
+     * cannot be replaced).
+     */
     int StartPluginIn(const std::string &folder, const std::string &fileName);
     /* Calls quit, unloads the DLL and pumps the player's messages. */
     void StopPlugin();
