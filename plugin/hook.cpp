@@ -132,8 +132,7 @@ static void InitialiseMenu(HMENU menu)
     EnableCommand(menu, ID_COPY_FILE_NAME, haveFile);
     EnableCommand(menu, ID_ADD_CURRENT_TRACK, haveFile && Settings.UseM3U && Settings.M3UFileName[0]);
     EnableCommand(menu, ID_COPY_TO_FAVORITES, haveFile && Settings.FavoritesDirectory[0]);
-    SetDlgItemTextA(PluginRecord.HostMainWindow, IDC_BUILD_DATE, __DATE__);
-    SetDlgItemTextA(PluginRecord.HostMainWindow, IDC_BUILD_TIME, __TIME__);
+    ShowBuildStamp(PluginRecord.HostMainWindow);
 }
 
 /* The loaded menu is destroyed after tracking. */

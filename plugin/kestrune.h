@@ -248,4 +248,38 @@ void OpenCuePointTweaker(void);
 void ChooseLineFont(MarqueeLineStyle *style);
 void ChooseBackgroundColour(COLORREF *colour);
 
+/* ---- ui/: Now Playing, Control Panel and Cue Point Tweaker ---------------- */
+
+/* Sets the build date and time into items 1026 and 1027 of window, where it has them. */
+void ShowBuildStamp(HWND window);
+/* Shows window at the top of the Z order without moving it, as the foreground window. */
+void ShowInFront(HWND window);
+/* Quit: destroys the Now Playing dialog and every open cue point tweaker. */
+void CloseNowPlaying(void);
+void CloseCuePointTweakers(void);
+
+/*
+ * Cue positions count CD frames, 75 a second.  The largest one is the last
+ * whose milliseconds (frames * 1000 / 75) fit the player's signed 32-bit
+ * seek position.
+ */
+enum { CUE_FRAMES_PER_SECOND = 75, CUE_POSITION_MAX = 161061273 };
+/* A position computed in 64 bits, kept within 0 and CUE_POSITION_MAX. */
+int KeepCuePosition(long long frames);
+/* The position of the player's position in milliseconds, in whole seconds (-1 for none counts as 0). */
+int CuePositionAt(int milliseconds);
+/* The milliseconds of a kept position, truncated. */
+int CueMilliseconds(int position);
+/*
+ * Reads a typed location "M:S:F" (minutes, seconds, frames, each part read
+ * as strtol reads it with a 32-bit long and counted in full) into
+ * *position, kept within 0 and CUE_POSITION_MAX.  False, *position
+ * untouched, when the text has no two colons.
+ */
+bool ParseCueLocation(const char *text, int *position);
+/* A position as "MM:SS:FF" (minutes not limited) into text (size bytes). */
+void FormatCueLocation(int position, char *text, size_t size);
+
+/* ---- end of the dialogs' block -------------------------------------------- */
+
 #endif

@@ -114,5 +114,14 @@ void PluginQuit(void)
     NotifyTrayIcon(NIM_DELETE);
     AppendLogEntry("WinAmp quit");
     EmptySignatureWhenUsed();
+
+    /*
+     * The dialogs run this module's code: none may outlive the DLL.  They go
+     * after the last box quit may show, whose modal loop could still open
+     * one through the hook.
+     */
+    CloseNowPlaying();
+    CloseCuePointTweakers();
+
     RemoveMainWindowHook();
 }

@@ -126,4 +126,26 @@
 /* The font picker could not be brought to the top of the window order. */
 #define ERROR_LINE_FONT_DIALOG 1272
 
+/* ---- Now Playing (105), Control Panel (106) and Cue Point Tweaker (107) ---- */
+
+/* The Now Playing layout's read-only fields. */
+#define IDC_NP_FILE_NAME 1080
+#define IDC_NP_TAG_TITLE 1081
+#define IDC_NP_TAG_ARTIST 1082
+#define IDC_NP_TAG_ALBUM 1083
+#define IDC_NP_TITLE 1085
+#define IDC_NP_TAG_COMMENT 1086
+#define IDC_NP_FILE_SIZE 1090
+#define IDC_NP_PLAYLIST_ENTRY 1091
+#define IDC_NP_PLAY_LENGTH 1093
+
+/* The cue point tweaker's controls. */
+#define IDC_CUE_SEEK 3
+#define IDC_CUE_CURRENT 4
+#define IDC_CUE_AUTO_SEEK 1034
+#define IDC_CUE_LOCATION 1062
+#define IDC_CUE_SPIN 1063
+
+/* ---- end of the dialogs' numbers ---- */
+
 #endif

@@ -694,4 +694,17 @@ bool PutClipboardText(const std::string &text)
     return true;
 }
 
+/* ---- test media files ---- */
+
+std::string Mp3WithTag(const std::string &title, const std::string &artist, const std::string &album,
+                       const std::string &comment)
+{
+    auto field = [](std::string text) {
+        text.resize(30, '\0');
+        return text;
+    };
+    return std::string(400, '\x55') + "TAG" + field(title) + field(artist) + field(album) + "2005" + field(comment) +
+           '\x11';
+}
+
 } // namespace rig

@@ -188,6 +188,16 @@ std::string ReadClipboardText();
 /* Empties the clipboard and places text as CF_TEXT; false when the clipboard cannot be opened. */
 bool PutClipboardText(const std::string &text);
 
+/* ---- test media files ---- */
+
+/*
+ * The bytes of a small MP3-like file: some audio bytes, then a 128-byte
+ * ID3v1 tag ("TAG", title, artist, album, year 2005, comment, genre) whose
+ * texts are cut to 30 bytes and padded with zero bytes.
+ */
+std::string Mp3WithTag(const std::string &title, const std::string &artist, const std::string &album,
+                       const std::string &comment);
+
 } // namespace rig
 
 #endif

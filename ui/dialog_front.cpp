@@ -1,0 +1,25 @@
+/*
+ * What the dialogs of the plug-in share: the build stamp in their items
+ * 1026 and 1027, and being brought to the front when they open.
+ */
+#include "kestrune.h"
+
+/*
+ * The build date and time as the compiler stamps them ("Dec  8 2024",
+ * "19:21:05").  One translation unit holds them, so every window shows the
+ * same stamp whatever second each source file was compiled in.  A window
+ * without the items is left as it is.
+ */
+void ShowBuildStamp(HWND window)
+{
+    SetDlgItemTextA(window, IDC_BUILD_DATE, __DATE__);
+    SetDlgItemTextA(window, IDC_BUILD_TIME, __TIME__);
+}
+
+/* Shows the window at the top of the Z order, where it stands, and makes it the foreground window. */
+void ShowInFront(HWND window)
+{
+    ShowWindow(window, SW_SHOW);
+    SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+    SetForegroundWindow(window);
+}
