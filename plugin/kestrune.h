@@ -252,6 +252,8 @@ void ChooseBackgroundColour(COLORREF *colour);
 
 /* Sets the build date and time into items 1026 and 1027 of window, where it has them. */
 void ShowBuildStamp(HWND window);
+/* The same into the window's items dateItem and timeItem. */
+void ShowBuildStampIn(HWND window, int dateItem, int timeItem);
 /* Shows window at the top of the Z order without moving it, as the foreground window. */
 void ShowInFront(HWND window);
 /* Quit: destroys the Now Playing dialog and every open cue point tweaker. */

@@ -87,12 +87,6 @@ static char FolderPreselection[PATH_SIZE];
 
 /* ---- opening -------------------------------------------------------------- */
 
-static void ShowBuildStamp(HWND dialog)
-{
-    SetDlgItemTextA(dialog, IDC_CONFIG_BUILD_DATE, __DATE__);
-    SetDlgItemTextA(dialog, IDC_CONFIG_BUILD_TIME, __TIME__);
-}
-
 static void ShowSettings(HWND dialog)
 {
     for (const CheckBox &box : CheckBoxes)
@@ -123,7 +117,7 @@ static void DeletePelmixImage(HWND dialog)
 
 static INT_PTR OpenDialog(HWND dialog)
 {
-    ShowBuildStamp(dialog);
+    ShowBuildStampIn(dialog, IDC_CONFIG_BUILD_DATE, IDC_CONFIG_BUILD_TIME);
     ShowSettings(dialog);
     ShowPelmixImage(dialog);
     return 1;

@@ -10,11 +10,13 @@
  * same stamp whatever second each source file was compiled in.  A window
  * without the items is left as it is.
  */
-void ShowBuildStamp(HWND window)
+void ShowBuildStampIn(HWND window, int dateItem, int timeItem)
 {
-    SetDlgItemTextA(window, IDC_BUILD_DATE, __DATE__);
-    SetDlgItemTextA(window, IDC_BUILD_TIME, __TIME__);
+    SetDlgItemTextA(window, dateItem, __DATE__);
+    SetDlgItemTextA(window, timeItem, __TIME__);
 }
+
+void ShowBuildStamp(HWND window) { ShowBuildStampIn(window, IDC_BUILD_DATE, IDC_BUILD_TIME); }
 
 /* Shows the window at the top of the Z order, where it stands, and makes it the foreground window. */
 void ShowInFront(HWND window)
