@@ -423,6 +423,45 @@ void MakeFolders(const std::string &folder)
     CreateDirectoryA(folder.c_str(), NULL);
 }
 
+std::string BuildPath(const std::string &path)
+{
+    if (path.empty() || path[0] != '/')
+        return path;
+    std::string windows = "Z:" + path;
+    for (char &c : windows)
+        if (c == '/')
+            c = '\\';
+    return windows;
+}
+
+/* ---- what this system can do ---- */
+
+static DWORD IconLoadError(void)
+{
+    static bool tried;
+    static DWORD error;
+    if (!tried) {
+        tried = true;
+        SetLastError(0);
+        HICON icon = LoadIconA(NULL, IDI_APPLICATION);
+        error = icon ? 0 : GetLastError();
+        if (!icon && !error)
+            error = ERROR_RESOURCE_NOT_FOUND;
+    }
+    return error;
+}
+
+bool IconResourcesLoad() { return IconLoadError() == 0; }
+
+std::string IconResourcesFailure()
+{
+    DWORD error = IconLoadError();
+    if (!error)
+        return std::string();
+    return "icon resources do not load on this system: LoadIconA(NULL, IDI_APPLICATION) failed with error " +
+           std::to_string(error) + " (as in Wine's WoW64 mode for 32-bit programs), so no icon handle can be checked";
+}
+
 /* ---- the clipboard ---- */
 
 std::string ReadClipboardText()

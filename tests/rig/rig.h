@@ -118,6 +118,26 @@ std::string ExecutableFolder();
 void RemoveTree(const std::string &folder);
 /* Creates a folder and every missing folder above it. */
 void MakeFolders(const std::string &folder);
+/*
+ * A path the build gives (a path of the build machine, "/..." under Wine)
+ * as the test program opens it: "Z:\..." for "/...", other paths as given.
+ */
+std::string BuildPath(const std::string &path);
+
+/* ---- what this system can do ---- */
+
+/*
+ * Whether icon resources load here: tries LoadIconA on the system's own
+ * icon resource IDI_APPLICATION, once per process.  Wine's WoW64 mode
+ * (32-bit programs under wine64) cannot create an icon from a resource:
+ * LoadIconA and LoadImageA fail with error 6 there, for every module.
+ * Checks that need an icon handle are skipped where this is false (see
+ * SKIP_WITHOUT_ICON_RESOURCES in fixture.h), and run again by themselves
+ * on a system that loads icons.
+ */
+bool IconResourcesLoad();
+/* Why icon resources do not load: the failed call and its error; empty where they load. */
+std::string IconResourcesFailure();
 
 /* ---- the clipboard (machine-wide: only for e2e_shared tests and the demo) ---- */
 
