@@ -1,20 +1,65 @@
 #!/usr/bin/env bash
-# Builds gen_Kestrune.dll for 32-bit Windows and the x86_64 test build, then
-# runs the whole test suite under wine64 in a virtual X display.
+# Builds gen_Kestrune.dll for 32-bit Windows and both test builds, then runs
+# the whole test suite twice in a virtual X display:
+#   x86_64  the same sources built for x86_64, under plain wine64;
+#   i686    the tests built for i686 and the shipped DLL itself, under
+#           wine64's WoW64 mode.
 #
-#   bash scripts/test.sh                 # everything
+#   bash scripts/test.sh                 # everything, on both architectures
 #   bash scripts/test.sh -R Lifecycle    # extra arguments go to ctest
+#   TEST_ARCH=i686 bash scripts/test.sh  # one architecture only
 #
-# Build directories: build/dll for the shipped DLL and build/tests for the
-# tests and their Wine prefix (the presets' own); with BUILD_DIR set,
-# $BUILD_DIR-dll and $BUILD_DIR-tests instead (BUILD_DIR=build/me).
-# Exits with ctest's code; ctest's summary is the last thing printed.
+# Build directories: build/dll for the shipped DLL, build/tests and
+# build/tests32 for the tests and their Wine prefixes (the presets' own);
+# with BUILD_DIR set, $BUILD_DIR-dll, $BUILD_DIR-tests and $BUILD_DIR-tests32
+# instead (BUILD_DIR=build/me).  Exits with the first failed run's ctest
+# code (0 when both pass); both ctest summaries and the time taken are the
+# last things printed.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
+started=$SECONDS
+read -r -a architectures <<<"${TEST_ARCH:-x86_64 i686}"
+
 prepare_build
 build_dll
-configure_tests
-cmake --build "$tests_build"
+for arch in "${architectures[@]}"; do
+  configure_tests "$arch"
+  cmake --build "$(test_build_of "$arch")"
+done
 
-exec_in_display scripts/run-ctest.sh "$tests_build" "$@"
+# "  skipped <test>: <first line of its reason>" for each test the last
+# ctest run of a build skipped.
+skipped_tests() {
+  local log="$1/Testing/Temporary/LastTest.log"
+  [ -f "$log" ] || return 0
+  tr -d '\r' <"$log" | awk '
+    /: Skipped$/ { getline reason; skipped = 1; next }
+    skipped && /^\[  SKIPPED \] / {
+      name = $0; sub(/^\[  SKIPPED \] /, "", name); sub(/ \(.*$/, "", name)
+      print "  skipped " name ": " reason; skipped = 0
+    }'
+}
+
+declare -A result summary
+for arch in "${architectures[@]}"; do
+  build="$(test_build_of "$arch")"
+  echo "== $arch: ctest in $build"
+  arch_started=$SECONDS
+  code=0
+  in_display "$arch" scripts/run-ctest.sh "$build" "$@" || code=$?
+  result[$arch]=$code
+  summary[$arch]="$(grep -E 'tests passed|No tests were found' "$build/ctest.log" | tail -n 1 | tr -d '\r')"
+  summary[$arch]="${summary[$arch]:-no ctest summary} ($((SECONDS - arch_started)) s)"
+  skipped="$(skipped_tests "$build")"
+  [ -z "$skipped" ] || summary[$arch]+=$'\n'"$skipped"
+done
+
+echo "== summary"
+failed=0
+for arch in "${architectures[@]}"; do
+  printf '%-7s %s\n' "$arch:" "${summary[$arch]}"
+  [ "$failed" -ne 0 ] || failed="${result[$arch]}"
+done
+echo "test.sh: $((SECONDS - started)) s in all"
+exit "$failed"
