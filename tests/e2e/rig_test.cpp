@@ -199,16 +199,25 @@ TEST_F(Rig, LoadedDllIsTheShippedFileInTheI686BuildOnly)
 }
 
 /*
- * The icon self-check: icons load in every x86_64 run, so the checks that
- * need an icon handle always run there; and the DLL's own icon resource
- * loads exactly where the system's does, so a skip never hides a fault of
- * the DLL.
+ * The platform self-checks pass in every x86_64 run, so the checks they
+ * guard always run there, and each failure says why.  The DLL's own icon
+ * resource loads exactly where the system's does, so a skip never hides a
+ * fault of the DLL.
  */
-TEST_F(Rig, IconSelfCheckAgreesWithTheDllsOwnIcon)
+TEST_F(Rig, SelfChecksPassOnX86_64AndAgreeWithTheDllsOwnIcon)
 {
-    if (sizeof(void *) == 8)
-        EXPECT_TRUE(rig::IconResourcesLoad()) << rig::IconResourcesFailure();
-    EXPECT_EQ(rig::IconResourcesFailure().empty(), rig::IconResourcesLoad());
+    const struct {
+        bool Passes;
+        std::string Failure;
+    } checks[] = {{rig::IconResourcesLoad(), rig::IconResourcesFailure()},
+                  {rig::DrawingWorks(), rig::DrawingFailure()}};
+    for (const auto &check : checks) {
+        if (sizeof(void *) == 8)
+            EXPECT_TRUE(check.Passes) << check.Failure;
+        EXPECT_EQ(check.Failure.empty(), check.Passes);
+        if (!check.Passes)
+            EXPECT_NE(check.Failure.find(" failed with error "), std::string::npos) << check.Failure;
+    }
     WriteSettings("AlwaysConfigureOnLaunch=0\r\n");
     ASSERT_EQ(StartPlugin(), 0);
     EXPECT_EQ(LoadIconA(PlayerPluginModule(), MAKEINTRESOURCEA(103)) != NULL, rig::IconResourcesLoad())

@@ -127,17 +127,25 @@ std::string BuildPath(const std::string &path);
 /* ---- what this system can do ---- */
 
 /*
- * Whether icon resources load here: tries LoadIconA on the system's own
- * icon resource IDI_APPLICATION, once per process.  Wine's WoW64 mode
- * (32-bit programs under wine64) cannot create an icon from a resource:
- * LoadIconA and LoadImageA fail with error 6 there, for every module.
- * Checks that need an icon handle are skipped where this is false (see
- * SKIP_WITHOUT_ICON_RESOURCES in fixture.h), and run again by themselves
- * on a system that loads icons.
+ * Self-checks of the platform, each tried once per process.  In Wine 8.0's
+ * WoW64 mode (32-bit programs under wine64), 32-bit code cannot use device
+ * contexts: CreateCompatibleDC returns none, GetDeviceCaps answers 0,
+ * SelectObject, SetPixel, GetPixel, BitBlt and TextOutA fail, and so does
+ * making an icon from a resource (LoadIconA and LoadImageA, error 6).  A
+ * check that needs an icon handle, or that draws or reads pixels, is
+ * skipped where its self-check fails (SKIP_WITHOUT_ICON_RESOURCES and
+ * SKIP_WITHOUT_DRAWING in fixture.h), and runs again by itself on a system
+ * that can do it.
+ *
+ * IconResourcesLoad: LoadIconA of the system's own icon resource
+ * IDI_APPLICATION succeeds.  DrawingWorks: a pixel set in a DIB section
+ * selected into a memory device context reads back.  The ...Failure texts
+ * name the failed call and its error; they are empty where the check passes.
  */
 bool IconResourcesLoad();
-/* Why icon resources do not load: the failed call and its error; empty where they load. */
 std::string IconResourcesFailure();
+bool DrawingWorks();
+std::string DrawingFailure();
 
 /* ---- the clipboard (machine-wide: only for e2e_shared tests and the demo) ---- */
 
