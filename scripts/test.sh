@@ -22,6 +22,9 @@ started=$SECONDS
 read -r -a architectures <<<"${TEST_ARCH:-x86_64 i686}"
 
 prepare_build
+for arch in "${architectures[@]}"; do
+  test_build_of "$arch" >/dev/null || exit 2
+done
 build_dll
 for arch in "${architectures[@]}"; do
   configure_tests "$arch"
