@@ -94,6 +94,7 @@ prepare_wow64() {
   need_root "downloading libwine:i386"
   export DEBIAN_FRONTEND=noninteractive
   mkdir -p "$wow64"
+  rm -rf "$wow64"/download.* # left by an interrupted run
   local download
   download="$(mktemp -d "$wow64/download.XXXXXX")"
   # apt fetches as its own user _apt, who must be able to write there.
