@@ -63,6 +63,8 @@ static void PrintTrayCalls(size_t from)
         printf("  tray icon %s: size %lu, window %p, id %u, flags %u, callback message %u, icon %p -> %d\n",
                TrayAction(call.Action), (unsigned long)call.Size, (void *)call.Window, call.Id, call.Flags,
                call.CallbackMessage, (void *)call.Icon, call.Result);
+        if (!call.Icon && call.Action != NIM_DELETE && !rig::IconResourcesLoad())
+            printf("  (no icon handle: %s)\n", rig::IconResourcesFailure().c_str());
     }
 }
 
@@ -90,7 +92,7 @@ static bool PreparePluginsFolder(const std::string &plugins)
     rig::MakeFolders(plugins);
     for (const char *old : {"plugin.ini", "kestrune.log", "signature.txt", "gen_Kestrune.dll"})
         DeleteFileA((plugins + old).c_str());
-    std::string dll = rig::ExecutableFolder() + "gen_Kestrune.dll";
+    std::string dll = rig::BuildPath(KESTRUNE_DLL_UNDER_TEST);
     if (!CopyFileA(dll.c_str(), (plugins + "gen_Kestrune.dll").c_str(), FALSE)) {
         printf("cannot copy %s to %s (error %lu)\n", dll.c_str(), plugins.c_str(), GetLastError());
         return false;
@@ -104,6 +106,7 @@ static bool PreparePluginsFolder(const std::string &plugins)
                                                "LogFileName=" +
                                                plugins + "kestrune.log\r\n");
     rig::WriteFile(plugins + "signature.txt", "");
+    printf("a %d-bit stand-in player; the DLL under test: %s\n", (int)sizeof(void *) * 8, dll.c_str());
     printf("Plugins folder: %s\n", plugins.c_str());
     PrintFile("plugin.ini before start", plugins + "plugin.ini");
     return true;

@@ -2,10 +2,17 @@
 #
 # scripts/test.sh and scripts/demo.sh source it first: it moves to the
 # repository's root, names the build directories and installs what is
-# missing (scripts/setup.sh).  Build directories: build/dll for the shipped
-# DLL and build/tests for the tests and their Wine prefix (the presets' own);
-# with BUILD_DIR set, $BUILD_DIR-dll and $BUILD_DIR-tests instead
-# (BUILD_DIR=build/me, relative to the root, or an absolute path).
+# missing (scripts/setup.sh).  Build directories (the presets' own):
+# build/dll for the shipped DLL, build/tests for the x86_64 tests and
+# build/tests32 for the i686 tests, each test build with its Wine prefix;
+# with BUILD_DIR set, $BUILD_DIR-dll, $BUILD_DIR-tests and $BUILD_DIR-tests32
+# instead (BUILD_DIR=build/me, relative to the root, or an absolute path).
+# Wine's 32-bit DLLs are in build/wow64 of the checkout whatever BUILD_DIR.
+#
+# Two test architectures, each with its own build and prefix:
+#   x86_64  the same sources built for x86_64, under plain wine64;
+#   i686    the tests built for i686, loading the shipped DLL itself, under
+#           wine64's WoW64 mode (WINEDLLPATH=build/wow64/dlls).
 #
 # scripts/run-ctest.sh and scripts/run-demo.sh, run inside xvfb-run with
 # WINEPREFIX set, use the Wine functions below around their program.
@@ -14,17 +21,29 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
 
-# Sets dll_build and tests_build, moves to the root and installs what is missing.
+wow64_dlls="$root/build/wow64/dlls"
+
+# Sets dll_build, tests_build and tests32_build, moves to the root and
+# installs what is missing.
 prepare_build() {
   cd "$root"
   if [ -n "${BUILD_DIR:-}" ]; then
     local base
     case "$BUILD_DIR" in /*) base="$BUILD_DIR" ;; *) base="$root/$BUILD_DIR" ;; esac
-    dll_build="$base-dll" tests_build="$base-tests"
+    dll_build="$base-dll" tests_build="$base-tests" tests32_build="$base-tests32"
   else
-    dll_build="$root/build/dll" tests_build="$root/build/tests"
+    dll_build="$root/build/dll" tests_build="$root/build/tests" tests32_build="$root/build/tests32"
   fi
   bash scripts/setup.sh
+}
+
+# The test build of an architecture (x86_64 or i686).
+test_build_of() {
+  case "$1" in
+    x86_64) echo "$tests_build" ;;
+    i686) echo "$tests32_build" ;;
+    *) echo "unknown test architecture: $1 (x86_64 or i686)" >&2; return 1 ;;
+  esac
 }
 
 # Configures and builds the 32-bit gen_Kestrune.dll; the build's own output goes to stdout.
@@ -33,16 +52,26 @@ build_dll() {
   cmake --build "$dll_build"
 }
 
-# Configures the x86_64 test build, which the binary tests of the 32-bit DLL read.
+# Configures the test build of an architecture; both read the shipped DLL
+# in their binary tests, and the i686 build runs it.
 configure_tests() {
-  cmake --preset tests -B "$tests_build" -DKESTRUNE_DLL32="$dll_build/gen_Kestrune.dll" >/dev/null
+  local preset=tests
+  [ "$1" = i686 ] && preset=tests32
+  cmake --preset "$preset" -B "$(test_build_of "$1")" -DKESTRUNE_DLL32="$dll_build/gen_Kestrune.dll" >/dev/null
 }
 
-# Runs a script of this folder in a virtual X display with the test build's
-# Wine prefix; takes the place of the calling shell.
-exec_in_display() {
-  export WINEPREFIX="$tests_build/wineprefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$@"
+# Runs a script of this folder in a virtual X display with the Wine prefix
+# of an architecture's test build:
+#   in_display <x86_64|i686> <script> [arguments...]
+in_display() {
+  local build
+  build="$(test_build_of "$1")"
+  (
+    export WINEPREFIX="$build/wineprefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    [ "$1" = i686 ] && export WINEDLLPATH="$wow64_dlls"
+    shift
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$@"
+  )
 }
 
 # Prepares the prefix WINEPREFIX (tests/wine-prefix.sh), then stops

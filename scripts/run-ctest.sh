@@ -6,7 +6,8 @@
 #
 # Keeps one wineserver for the whole run, prepares the prefix
 # (start_wine of scripts/common.sh), and stops the server at the end.  A
-# test that hangs is stopped after 300 seconds.
+# test that hangs is stopped after 300 seconds.  ctest's output is also
+# kept in <test build dir>/ctest.log, for scripts/test.sh's summary.
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -16,8 +17,8 @@ shift
 start_wine
 "$wine" wineboot >/dev/null 2>&1 </dev/null
 
-ctest --test-dir "$tests" -j2 --output-on-failure --timeout 300 "$@"
-code=$?
+ctest --test-dir "$tests" -j2 --output-on-failure --timeout 300 "$@" 2>&1 | tee "$tests/ctest.log"
+code=${PIPESTATUS[0]}
 
 stop_wine
 exit "$code"

@@ -1,26 +1,136 @@
 #!/usr/bin/env bash
 # Installs everything the build, the demo and the test suite need on a fresh
-# Debian 12 machine.  Run as root.  Does nothing when all packages are present.
+# Debian 12 machine, and prepares build/wow64/ for running 32-bit Windows
+# programs under wine64.  Run as root.  Does nothing when all is present.
+#
+# Wine's WoW64 mode: Debian's wine64 runs i686 Windows programs in its
+# 64-bit loader when it finds Wine's own 32-bit PE DLLs.  Those come from
+# the package libwine:i386 of exactly the installed libwine:amd64's
+# version, which is only downloaded and unpacked here, never installed:
+#   build/wow64/libwine-i386/         the unpacked package
+#   build/wow64/libwine-i386.version  its version
+#   build/wow64/dlls/                 the folder WINEDLLPATH names, with
+#     i386-windows -> libwine-i386/usr/lib/i386-linux-gnu/wine/i386-windows
+#     x86_64-unix  -> /usr/lib/x86_64-linux-gnu/wine/x86_64-unix
+# (Wine looks for each DLL's unix half beside its PE folder: without the
+# second link no window can be created.)  The folder belongs to the
+# checkout, whatever BUILD_DIR the scripts use.
 set -euo pipefail
 
-packages=(cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-win32
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+wow64="$root/build/wow64"
+
+# Other apt runs of the machine may hold its locks for a while.
+apt_wait=(-o DPkg::Lock::Timeout=300)
+
+packages=(cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-win32 g++-mingw-w64-i686-posix
           googletest wine64 xvfb xauth binutils-mingw-w64-i686 clang-format)
 # The native fuzz build (scripts/fuzz.sh): clang, and libFuzzer with the sanitizers' run-time.
 packages+=(clang libclang-rt-14-dev)
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
+need_root() {
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "setup: $1 needs root" >&2
+    exit 1
+  fi
+}
 
-echo "setup: installing ${missing[*]}"
-if [ "$(id -u)" -ne 0 ]; then
-  echo "setup: these packages are missing and installing them needs root: ${missing[*]}" >&2
-  exit 1
-fi
-export DEBIAN_FRONTEND=noninteractive
-if ! { apt-get update -qq && apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null; }; then
-  echo "setup: could not install: ${missing[*]}" >&2
-  exit 1
-fi
+install_packages() {
+  local missing=() p
+  for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+
+  echo "setup: installing ${missing[*]}"
+  need_root "installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  if ! { apt-get "${apt_wait[@]}" update -qq && apt-get "${apt_wait[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null; }; then
+    echo "setup: could not install: ${missing[*]}" >&2
+    exit 1
+  fi
+}
+
+# True when build/wow64 holds the 32-bit DLLs of this version and both links.
+wow64_ready() {
+  [ "$(cat "$wow64/libwine-i386.version" 2>/dev/null)" = "$1" ] &&
+    [ -f "$wow64/dlls/i386-windows/kernel32.dll" ] &&
+    [ -d "$wow64/dlls/x86_64-unix/" ]
+}
+
+# Removes the i386 architecture again and refreshes the package lists, so
+# that no other apt run of the machine sees it; runs on every exit of the
+# subshell that added it.
+drop_i386() {
+  dpkg --remove-architecture i386 || echo "setup: could not remove the i386 architecture again" >&2
+  apt-get "${apt_wait[@]}" update -qq || echo "setup: apt-get update after removing the i386 architecture failed" >&2
+}
+
+# Downloads libwine:i386=<version> into the folder given; the i386
+# architecture is known to apt only meanwhile, and not at all when the
+# machine had it before.
+download_libwine_i386() {
+  local version="$1" folder="$2"
+  (
+    cd "$folder" || exit 1
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+      trap drop_i386 EXIT
+      trap 'exit 130' INT TERM HUP
+      dpkg --add-architecture i386 || exit 1
+    fi
+    apt-get "${apt_wait[@]}" update -qq || exit 1
+    apt-get "${apt_wait[@]}" download -qq "libwine:i386=$version"
+  )
+}
+
+prepare_wow64() {
+  local version
+  version="$(dpkg-query -W -f='${Version}' libwine:amd64 2>/dev/null || true)"
+  if [ -z "$version" ]; then
+    echo "setup: libwine:amd64 is not installed (it comes with wine64)" >&2
+    exit 1
+  fi
+  wow64_ready "$version" && return 0
+
+  echo "setup: preparing $wow64 for Wine's WoW64 mode (libwine:i386 $version)"
+  need_root "downloading libwine:i386"
+  export DEBIAN_FRONTEND=noninteractive
+  mkdir -p "$wow64"
+  rm -rf "$wow64"/download.* # left by an interrupted run
+  local download
+  download="$(mktemp -d "$wow64/download.XXXXXX")"
+  # apt fetches as its own user _apt, who must be able to write there.
+  chmod 755 "$download"
+  chown _apt "$download" 2>/dev/null || true
+  if ! download_libwine_i386 "$version" "$download"; then
+    rm -rf "$download"
+    echo "setup: could not download libwine:i386=$version (Wine's 32-bit DLLs, which the i686 tests and" >&2
+    echo "setup: the demo need); check the network and that the Debian archive still carries this version" >&2
+    exit 1
+  fi
+  local package
+  package="$(ls "$download"/libwine_*_i386.deb)"
+  local got
+  got="$(dpkg-deb -f "$package" Version)"
+  if [ "$got" != "$version" ]; then
+    rm -rf "$download"
+    echo "setup: downloaded libwine:i386 $got, but wine64 is $version: they must be the same" >&2
+    exit 1
+  fi
+
+  rm -rf "$wow64/libwine-i386" "$wow64/dlls" "$wow64/libwine-i386.version"
+  dpkg-deb -x "$package" "$download/unpacked"
+  mv "$download/unpacked" "$wow64/libwine-i386"
+  rm -rf "$download"
+  mkdir -p "$wow64/dlls"
+  ln -s ../libwine-i386/usr/lib/i386-linux-gnu/wine/i386-windows "$wow64/dlls/i386-windows"
+  ln -s /usr/lib/x86_64-linux-gnu/wine/x86_64-unix "$wow64/dlls/x86_64-unix"
+  echo "$version" >"$wow64/libwine-i386.version"
+  if ! wow64_ready "$version"; then
+    echo "setup: $wow64 is incomplete after unpacking libwine:i386 $version" >&2
+    exit 1
+  fi
+}
+
+install_packages
+prepare_wow64

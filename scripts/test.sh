@@ -1,30 +1,77 @@
 #!/usr/bin/env bash
-# Builds gen_Kestrune.dll for 32-bit Windows and the x86_64 test build, then
-# runs the whole test suite under wine64 in a virtual X display.
+# Builds gen_Kestrune.dll for 32-bit Windows and both test builds, then runs
+# the whole test suite twice in a virtual X display:
+#   x86_64  the same sources built for x86_64, under plain wine64;
+#   i686    the tests built for i686 and the shipped DLL itself, under
+#           wine64's WoW64 mode.
 #
-#   bash scripts/test.sh                 # everything
+#   bash scripts/test.sh                 # everything, on both architectures
 #   bash scripts/test.sh -R Lifecycle    # extra arguments go to ctest
+#   TEST_ARCH=i686 bash scripts/test.sh  # one architecture only
 #
-# Build directories: build/dll for the shipped DLL and build/tests for the
-# tests and their Wine prefix (the presets' own); with BUILD_DIR set,
-# $BUILD_DIR-dll and $BUILD_DIR-tests instead (BUILD_DIR=build/me).
-# Exits with ctest's code, or 1 when only a fuzz target failed; ctest's
-# summary is the last thing printed (and a line after it when one failed).
+# Build directories: build/dll for the shipped DLL, build/tests and
+# build/tests32 for the tests and their Wine prefixes (the presets' own);
+# with BUILD_DIR set, $BUILD_DIR-dll, $BUILD_DIR-tests and $BUILD_DIR-tests32
+# instead (BUILD_DIR=build/me).  Exits with the first failed run's ctest
+# code (0 when both pass), or 1 when only a fuzz target failed; both ctest
+# summaries and the time taken are the last things printed.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
+started=$SECONDS
+read -r -a architectures <<<"${TEST_ARCH:-x86_64 i686}"
+
 prepare_build
+for arch in "${architectures[@]}"; do
+  test_build_of "$arch" >/dev/null || exit 2
+done
 build_dll
-configure_tests
-cmake --build "$tests_build"
+for arch in "${architectures[@]}"; do
+  configure_tests "$arch"
+  cmake --build "$(test_build_of "$arch")"
+done
+
+# "  skipped <test>: <first line of its reason>" for each test the last
+# ctest run of a build skipped.
+skipped_tests() {
+  local log="$1/Testing/Temporary/LastTest.log"
+  [ -f "$log" ] || return 0
+  tr -d '\r' <"$log" | awk '
+    /: Skipped$/ { getline reason; skipped = 1; next }
+    skipped && /^\[  SKIPPED \] / {
+      name = $0; sub(/^\[  SKIPPED \] /, "", name); sub(/ \(.*$/, "", name)
+      print "  skipped " name ": " reason; skipped = 0
+    }'
+}
 
 # ---- fuzz targets (scripts/fuzz.sh) ------------------------------------------
-# Natively, before the Wine suite: KESTRUNE_FUZZ_SECONDS a target, 15 on a
+# Natively, before the Wine suites: KESTRUNE_FUZZ_SECONDS a target, 15 on a
 # whole run and 0 (none) when ctest arguments pick tests.  A fuzz failure
-# fails the command, and the Wine suite still runs.
+# fails the command, and the Wine suites still run.
 fuzz_code=0
 bash scripts/fuzz.sh "${KESTRUNE_FUZZ_SECONDS:-$(($# ? 0 : 15))}" || fuzz_code=$?
-suite_code=0
-(exec_in_display scripts/run-ctest.sh "$tests_build" "$@") || suite_code=$?
-[ "$fuzz_code" -eq 0 ] || echo "test: a fuzz target failed (see \"fuzz:\" above)"
-exit $((suite_code ? suite_code : fuzz_code))
+
+declare -A result summary
+for arch in "${architectures[@]}"; do
+  build="$(test_build_of "$arch")"
+  echo "== $arch: ctest in $build"
+  arch_started=$SECONDS
+  code=0
+  in_display "$arch" scripts/run-ctest.sh "$build" "$@" || code=$?
+  result[$arch]=$code
+  summary[$arch]="$(grep -E 'tests passed|No tests were found' "$build/ctest.log" | tail -n 1 | tr -d '\r')"
+  summary[$arch]="${summary[$arch]:-no ctest summary} ($((SECONDS - arch_started)) s)"
+  skipped="$(skipped_tests "$build")"
+  [ -z "$skipped" ] || summary[$arch]+=$'\n'"$skipped"
+done
+
+echo "== summary"
+failed=0
+for arch in "${architectures[@]}"; do
+  printf '%-7s %s\n' "$arch:" "${summary[$arch]}"
+  [ "$failed" -ne 0 ] || failed="${result[$arch]}"
+done
+[ "$fuzz_code" -eq 0 ] || echo "fuzz:   a target failed (see \"fuzz:\" above)"
+echo "test.sh: $((SECONDS - started)) s in all"
+[ "$failed" -ne 0 ] || failed=$fuzz_code
+exit "$failed"

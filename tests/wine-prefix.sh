@@ -6,6 +6,9 @@
 #    hiding a shown window would otherwise block for about two seconds;
 #  - no crash dialog: a crashing test program prints Wine's backtrace and
 #    ends with a failure code instead of waiting for a click in Xvfb.
+# A prefix for the i686 programs (WoW64 mode) is made with WINEDLLPATH
+# naming Wine's 32-bit DLLs (tests/wine-run.sh --wow64, scripts/common.sh):
+# its first boot installs them.
 set -u
 : "${WINEPREFIX:?WINEPREFIX must be set}"
 export WINEARCH=win64 WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml="

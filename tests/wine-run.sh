@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Runs a Windows x86_64 program under wine64: the cross-compiling emulator of
-# the test configuration, used by ctest for every test and for test discovery.
+# Runs a Windows program under wine64: the cross-compiling emulator of the
+# test configurations, used by ctest for every test and for test discovery.
 #
-#   tests/wine-run.sh <program.exe> [arguments...]
+#   tests/wine-run.sh <program.exe> [arguments...]           # x86_64
+#   tests/wine-run.sh --wow64 <program.exe> [arguments...]   # i686
 #
+# With --wow64 the program is a 32-bit one, run in wine64's WoW64 mode:
+# WINEDLLPATH names build/wow64/dlls of this checkout (Wine's 32-bit DLLs,
+# which scripts/setup.sh unpacks there), for the program and for the prefix.
 # The Wine prefix is WINEPREFIX when set, otherwise "wineprefix" beside the
 # program (the build directory).  scripts/test.sh normally boots the prefix and keeps one
 # wineserver running for the whole run; without that, Wine starts its own
@@ -12,7 +16,16 @@
 # tests/wine-prefix.sh.
 set -u
 
-program="${1:?usage: wine-run.sh program.exe [arguments...]}"
+if [ "${1:-}" = "--wow64" ]; then
+  shift
+  dlls="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wow64/dlls"
+  if [ ! -e "$dlls/i386-windows/kernel32.dll" ]; then
+    echo "wine-run.sh: no Wine 32-bit DLLs in $dlls: run scripts/setup.sh" >&2
+    exit 1
+  fi
+  export WINEDLLPATH="$dlls"
+fi
+program="${1:?usage: wine-run.sh [--wow64] program.exe [arguments...]}"
 : "${WINEPREFIX:=$(cd "$(dirname "$program")" && pwd)/wineprefix}"
 export WINEPREFIX WINEARCH=win64 WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml="
 

@@ -19,17 +19,6 @@
 namespace
 {
 
-/* The build gives a path of the build machine; "/..." is drive Z: under Wine. */
-std::string Dll32Path()
-{
-    std::string path = KESTRUNE_DLL32;
-    if (!path.empty() && path[0] == '/') {
-        std::replace(path.begin(), path.end(), '/', '\\');
-        path = "Z:" + path;
-    }
-    return path;
-}
-
 struct Import {
     std::string Library;
     std::string Name; /* empty when imported by ordinal */
@@ -156,7 +145,7 @@ class ShippedDll : public ::testing::Test
   protected:
     void SetUp() override
     {
-        path_ = Dll32Path();
+        path_ = rig::BuildPath(KESTRUNE_DLL32);
         if (path_.empty())
             GTEST_SKIP() << "KESTRUNE_DLL32 was not given to the build";
         bytes_ = rig::ReadFile(path_);

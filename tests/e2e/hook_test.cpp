@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <ctype.h>
+#include <functional>
 #include <string.h>
 #include <thread>
 #include <tuple>
@@ -532,72 +533,85 @@ class PopupDriver
     std::thread worker_;
 };
 
+/* What one right-click on the tray icon showed, read by a PopupDriver. */
+struct SeenPopup {
+    LRESULT Result; /* of the right-click's WM_TRAY_NOTIFY */
+    bool Found;
+    RECT Rect;
+    bool Grayed[PopupDriver::Watched];
+};
+
+/*
+ * Right-clicks the tray icon; the popup is read, then the driver presses
+ * VK_DOWN downs times and Enter (Escape when downs is 0).  A menu closes
+ * when another window takes the foreground, which the test programs running
+ * beside this one may do at any moment: a popup closed that way is shown
+ * again, up to three times, until accepted takes what an attempt saw (by
+ * default: a popup that was seen).
+ */
+SeenPopup RightClickTray(
+    int downs,
+    const std::function<bool(const SeenPopup &)> &accepted = [](const SeenPopup &seen) { return seen.Found; })
+{
+    SeenPopup seen = {};
+    for (int attempt = 0; attempt < 3; attempt++) {
+        {
+            PopupDriver driver(downs);
+            seen.Result = SendMessageA(PlayerWindow(), WM_TRAY_NOTIFY, TRAY_ICON_ID, WM_RBUTTONDOWN);
+            PlayerPumpFor(100);
+            seen.Found = driver.Found();
+            seen.Rect = driver.Rect();
+            for (size_t i = 0; i < PopupDriver::Watched; i++)
+                seen.Grayed[i] = driver.Grayed(PopupDriver::WatchedItems[i]);
+        }
+        PlayerPump();
+        if (accepted(seen))
+            break;
+    }
+    return seen;
+}
+
 TEST_F(HookTest, TrayRightClickShowsThePopupAndTheChosenItemArrives)
 {
     StartBelow();
     ASSERT_TRUE(SetCursorPos(400, 300));
     POINT cursor;
     GetCursorPos(&cursor);
-    LRESULT result;
-    RECT rect;
-    /*
-     * A menu closes when another window takes the foreground, which the
-     * test programs running beside this one may do at any moment; a popup
-     * closed that way before the keys reached it is shown once more.
-     */
-    for (int attempt = 0; attempt < 3; attempt++) {
-        Forget();
-        {
-            /* Command, Now Playing, Marquee, Marquee Fonts, Configure, Pause/Resume, Play */
-            PopupDriver driver(7);
-            result = SendMessageA(PlayerWindow(), WM_TRAY_NOTIFY, TRAY_ICON_ID, WM_RBUTTONDOWN);
-            PlayerPumpFor(100);
-            ASSERT_TRUE(driver.Found()) << "the popup menu was shown";
-            rect = driver.Rect();
-        }
-        PlayerPump();
-        if (!CommandsIn(Player().Received).empty())
-            break;
-    }
-    EXPECT_EQ(1, result);
+    /* Command, Now Playing, Marquee, Marquee Fonts, Configure, Pause/Resume, Play */
+    SeenPopup seen = RightClickTray(7, [this](const SeenPopup &attempt) {
+        if (attempt.Found && !CommandsIn(Player().Received).empty())
+            return true;
+        Forget(); /* the keys did not reach the popup */
+        return false;
+    });
+    ASSERT_TRUE(seen.Found) << "the popup menu was shown";
+    EXPECT_EQ(1, seen.Result);
     std::vector<WPARAM> expected = {40045};
     EXPECT_EQ(expected, CommandsIn(Player().Received)) << "\"Play\" arrived as ID_PLAY and went to the player";
     EXPECT_FALSE(Saw(BelowHook, WM_TRAY_NOTIFY));
-    EXPECT_NEAR(cursor.x + 1, (rect.left + rect.right) / 2, 1) << "centred on the cursor's x + 1";
-    EXPECT_EQ(cursor.y, rect.top);
+    EXPECT_NEAR(cursor.x + 1, (seen.Rect.left + seen.Rect.right) / 2, 1) << "centred on the cursor's x + 1";
+    EXPECT_EQ(cursor.y, seen.Rect.top);
 
     Forget();
-    {
-        PopupDriver driver(0); /* closed without a choice */
-        EXPECT_EQ(1, SendMessageA(PlayerWindow(), WM_TRAY_NOTIFY, TRAY_ICON_ID, WM_RBUTTONDOWN));
-        PlayerPumpFor(100);
-        EXPECT_TRUE(driver.Found()) << "loaded anew for the second click";
-    }
-    PlayerPump();
+    seen = RightClickTray(0); /* closed without a choice */
+    EXPECT_EQ(1, seen.Result);
+    EXPECT_TRUE(seen.Found) << "loaded anew for the second click";
     EXPECT_TRUE(CommandsIn(Player().Received).empty());
 }
 
 TEST_F(HookTest, TrayPopupShowsTheItemsGrayedOrEnabledByTheTrack)
 {
     StartBelow("UseM3U=1\r\nM3UFileName=C:\\m.m3u\r\nFavoritesDirectory=C:\\Fav\r\n");
-    {
-        PopupDriver driver(0);
-        SendMessageA(PlayerWindow(), WM_TRAY_NOTIFY, TRAY_ICON_ID, WM_RBUTTONDOWN);
-        PlayerPumpFor(100);
-        ASSERT_TRUE(driver.Found());
-        for (UINT command : {ID_COPY_TITLE, ID_COPY_FILE_NAME, ID_ADD_CURRENT_TRACK, ID_COPY_TO_FAVORITES})
-            EXPECT_TRUE(driver.Grayed(command)) << command << " grayed while no track was seen";
-        EXPECT_FALSE(driver.Grayed(ID_PLAY));
-    }
+    /* ID_COPY_TITLE, ID_COPY_FILE_NAME, ID_ADD_CURRENT_TRACK, ID_COPY_TO_FAVORITES, ID_PLAY */
+    SeenPopup seen = RightClickTray(0);
+    ASSERT_TRUE(seen.Found);
+    EXPECT_EQ((std::vector<bool>(seen.Grayed, seen.Grayed + 5)), (std::vector<bool>{true, true, true, true, false}))
+        << "the four track items grayed while no track was seen";
     PlayTrack(Path("song.mp3"));
-    {
-        PopupDriver driver(0);
-        SendMessageA(PlayerWindow(), WM_TRAY_NOTIFY, TRAY_ICON_ID, WM_RBUTTONDOWN);
-        PlayerPumpFor(100);
-        ASSERT_TRUE(driver.Found());
-        for (UINT command : {ID_COPY_TITLE, ID_COPY_FILE_NAME, ID_ADD_CURRENT_TRACK, ID_COPY_TO_FAVORITES})
-            EXPECT_FALSE(driver.Grayed(command)) << command << " enabled with a track";
-    }
+    seen = RightClickTray(0);
+    ASSERT_TRUE(seen.Found);
+    EXPECT_EQ((std::vector<bool>(seen.Grayed, seen.Grayed + 5)), (std::vector<bool>{false, false, false, false, false}))
+        << "enabled with a track";
     PlayerPump();
     EXPECT_FALSE(Saw(BelowHook, WM_INITMENUPOPUP)) << "the popup's initialisation is consumed";
     EXPECT_TRUE(CommandsIn(Player().Received).empty());

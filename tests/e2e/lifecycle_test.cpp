@@ -94,12 +94,6 @@ TEST_F(Lifecycle, TrayIconAddedAtInitAndTheSameRemovedAtQuit)
     EXPECT_EQ(add.Flags, (UINT)(NIF_MESSAGE | NIF_ICON));
     EXPECT_EQ(add.Flags, 3u);
     EXPECT_EQ(add.CallbackMessage, 1381u);
-    EXPECT_NE(add.Icon, (HICON)NULL);
-    EXPECT_EQ(add.Icon, LoadIconA(PlayerPluginModule(), MAKEINTRESOURCEA(103))) << "icon resource 103 of the DLL";
-    ICONINFO info;
-    ASSERT_TRUE(GetIconInfo(add.Icon, &info)) << "the tray icon is a real icon";
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
 
     StopPlugin();
     ASSERT_EQ(rig::TrayCalls().size(), 2u);
@@ -109,6 +103,21 @@ TEST_F(Lifecycle, TrayIconAddedAtInitAndTheSameRemovedAtQuit)
     EXPECT_EQ(remove.Window, add.Window);
     EXPECT_EQ(remove.Id, add.Id);
     EXPECT_TRUE(remove.Result) << "the system knew the icon that was removed";
+}
+
+TEST_F(Lifecycle, TrayIconIsTheDllsIconResource103)
+{
+    SKIP_WITHOUT_ICON_RESOURCES();
+    WriteSettings(QuietStart);
+    ASSERT_EQ(StartPlugin(), 0);
+    ASSERT_EQ(rig::TrayCalls().size(), 1u);
+    const HICON icon = rig::TrayCalls()[0].Icon;
+    EXPECT_NE(icon, (HICON)NULL);
+    EXPECT_EQ(icon, LoadIconA(PlayerPluginModule(), MAKEINTRESOURCEA(103))) << "icon resource 103 of the DLL";
+    ICONINFO info;
+    ASSERT_TRUE(GetIconInfo(icon, &info)) << "the tray icon is a real icon";
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
 }
 
 TEST_F(Lifecycle, PollTimerSetAtInitAndKilledAtQuit)

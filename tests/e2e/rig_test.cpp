@@ -2,7 +2,9 @@
  * The rig with the real DLL: ticks reach the plug-in's poll callback and
  * stop with its timer, and real boxes are found, read, answered and may
  * nest, a tick inside an open box opening one of another kind, as the
- * system's modal loops allow.
+ * system's modal loops allow.  The DLL a test loads is the one the build
+ * names, and the rig's check of what the system can do agrees with the DLL
+ * itself.
  */
 #include "tests/rig/fixture.h"
 
@@ -157,6 +159,70 @@ TEST_F(Rig, DebuggerOutputIsCaughtInOrderAndExecutionContinues)
     OutputDebugStringA("");
     OutputDebugStringA("second\n");
     EXPECT_EQ(rig::DebugOutput(), (std::vector<std::string>{"first text", "", "second\n"}));
+}
+
+/* Paths the build gives are opened through Wine's drive Z:; Windows paths stay as they are. */
+TEST(RigPaths, BuildPathsOfTheBuildMachineAreOnDriveZ)
+{
+    const struct {
+        const char *Given, *Opened;
+    } cases[] = {{"/work/build/dll/gen_Kestrune.dll", "Z:\\work\\build\\dll\\gen_Kestrune.dll"},
+                 {"C:\\Plugins\\gen_Kestrune.dll", "C:\\Plugins\\gen_Kestrune.dll"},
+                 {"", ""}};
+    for (const auto &c : cases)
+        EXPECT_EQ(rig::BuildPath(c.Given), c.Opened) << c.Given;
+}
+
+std::string ModuleFile(HMODULE module)
+{
+    char name[MAX_PATH * 4];
+    DWORD length = GetModuleFileNameA(module, name, sizeof name);
+    return std::string(name, length < sizeof name ? length : 0);
+}
+
+/*
+ * The module the player runs is a DLL of the program's own architecture: in
+ * the i686 build the very bytes of the shipped gen_Kestrune.dll, in the
+ * x86_64 build that build's own twin.
+ */
+TEST_F(Rig, LoadedDllIsTheShippedFileInTheI686BuildOnly)
+{
+    WriteSettings("AlwaysConfigureOnLaunch=0\r\n");
+    ASSERT_EQ(StartPlugin(), 0);
+    const BYTE *image = (const BYTE *)PlayerPluginModule();
+    const IMAGE_NT_HEADERS *nt = (const IMAGE_NT_HEADERS *)(image + ((const IMAGE_DOS_HEADER *)image)->e_lfanew);
+    EXPECT_EQ(nt->FileHeader.Machine, sizeof(void *) == 8 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386);
+    std::string loaded = rig::ReadFile(ModuleFile(PlayerPluginModule()));
+    ASSERT_FALSE(loaded.empty()) << ModuleFile(PlayerPluginModule());
+    std::string shipped = rig::ReadFile(rig::BuildPath(KESTRUNE_DLL32));
+    ASSERT_FALSE(shipped.empty()) << "the shipped DLL " << KESTRUNE_DLL32;
+    EXPECT_EQ(loaded == shipped, TestsShippedDll()) << "loaded " << ModuleFile(PlayerPluginModule());
+}
+
+/*
+ * The platform self-checks pass in every x86_64 run, so the checks they
+ * guard always run there, and each failure says why.  The DLL's own icon
+ * resource loads exactly where the system's does, so a skip never hides a
+ * fault of the DLL.
+ */
+TEST_F(Rig, SelfChecksPassOnX86_64AndAgreeWithTheDllsOwnIcon)
+{
+    const struct {
+        bool Passes;
+        std::string Failure;
+    } checks[] = {{rig::IconResourcesLoad(), rig::IconResourcesFailure()},
+                  {rig::DrawingWorks(), rig::DrawingFailure()}};
+    for (const auto &check : checks) {
+        if (sizeof(void *) == 8)
+            EXPECT_TRUE(check.Passes) << check.Failure;
+        EXPECT_EQ(check.Failure.empty(), check.Passes);
+        if (!check.Passes)
+            EXPECT_NE(check.Failure.find(" failed with error "), std::string::npos) << check.Failure;
+    }
+    WriteSettings("AlwaysConfigureOnLaunch=0\r\n");
+    ASSERT_EQ(StartPlugin(), 0);
+    EXPECT_EQ(LoadIconA(PlayerPluginModule(), MAKEINTRESOURCEA(103)) != NULL, rig::IconResourcesLoad())
+        << rig::IconResourcesFailure();
 }
 
 } // namespace

@@ -15,7 +15,14 @@ static std::string TestFolderName()
     return name;
 }
 
-std::string PluginTest::DllPath() { return rig::ExecutableFolder() + "gen_Kestrune.dll"; }
+std::string PluginTest::DllPath() { return rig::BuildPath(KESTRUNE_DLL_UNDER_TEST); }
+
+/* The bytes of the DLL under test, read once: every copy a test loads must be the same. */
+static const std::string &DllBytes()
+{
+    static const std::string bytes = rig::ReadFile(rig::BuildPath(KESTRUNE_DLL_UNDER_TEST));
+    return bytes;
+}
 
 void PluginTest::SetUp()
 {
@@ -59,6 +66,10 @@ int PluginTest::StartPluginIn(const std::string &folder, const std::string &file
     rig::MakeFolders(target);
     if (!fileName.empty() && !CopyFileA(DllPath().c_str(), (target + fileName).c_str(), FALSE)) {
         ADD_FAILURE() << "cannot copy " << DllPath() << " to " << target + fileName << ": error " << GetLastError();
+        return -1;
+    }
+    if (DllBytes().empty() || rig::ReadFile(target + fileName) != DllBytes()) {
+        ADD_FAILURE() << target + fileName << " is not the same file as " << DllPath();
         return -1;
     }
     HMODULE module = PlayerLoadPlugin(target);

@@ -2,6 +2,9 @@
  * The fixture of the end-to-end tests: a fresh test folder, the stand-in
  * player's window, and the real gen_Kestrune.dll copied into the folder's
  * Plugins subfolder (so plugin.ini lands there) and run by the player.
+ *
+ * The DLL is the one the build names (KESTRUNE_DLL_UNDER_TEST): the x86_64
+ * build's own twin, or in the i686 build the shipped file itself.
  */
 #ifndef KESTRUNE_FIXTURE_H
 #define KESTRUNE_FIXTURE_H
@@ -49,8 +52,10 @@ class PluginTest : public ::testing::Test
 
     /* Sends a WM_COMMAND with the number as the whole wParam to the player's window. */
     LRESULT Command(WPARAM command);
-    /* The real gen_Kestrune.dll under test: beside the test program. */
+    /* The real gen_Kestrune.dll under test, as the build names it. */
     static std::string DllPath();
+    /* Whether that is the shipped 32-bit DLL (the i686 build) rather than this build's own. */
+    static bool TestsShippedDll() { return KESTRUNE_TESTS_SHIPPED_DLL != 0; }
 
     /* Sets the player's playlist to these file names (titles "Title of <file>") and the position. */
     void SetPlaylist(const std::vector<std::string> &files, int position = 0);
@@ -59,5 +64,13 @@ class PluginTest : public ::testing::Test
     std::string folder_;
     bool running_ = false;
 };
+
+/*
+ * Skips the rest of a test that needs an icon handle where this system
+ * cannot load icon resources, and says why (rig::IconResourcesLoad).
+ */
+#define SKIP_WITHOUT_ICON_RESOURCES()                                                                                  \
+    if (!rig::IconResourcesLoad())                                                                                     \
+    GTEST_SKIP() << rig::IconResourcesFailure()
 
 #endif

@@ -664,6 +664,83 @@ void MakeFolders(const std::string &folder)
     CreateDirectoryA(folder.c_str(), NULL);
 }
 
+std::string BuildPath(const std::string &path)
+{
+    if (path.empty() || path[0] != '/')
+        return path;
+    std::string windows = "Z:" + path;
+    for (char &c : windows)
+        if (c == '/')
+            c = '\\';
+    return windows;
+}
+
+/* ---- what this system can do ----
+ *
+ * Each probe runs once per process; its text is empty when it succeeded,
+ * and otherwise names the failed call and its error.
+ */
+
+static const char Wow64Note[] = " (as in Wine's WoW64 mode for 32-bit programs)";
+
+static std::string Failed(const char *call)
+{
+    DWORD error = GetLastError();
+    return std::string(call) + " failed with error " + std::to_string(error) + Wow64Note;
+}
+
+static const std::string &IconProbe(void)
+{
+    static const std::string failure = [] {
+        SetLastError(0);
+        return LoadIconA(NULL, IDI_APPLICATION) ? std::string() : Failed("LoadIconA(NULL, IDI_APPLICATION)");
+    }();
+    return failure;
+}
+
+/* A pixel set and read back in a 1 x 1 DIB section selected into a memory device context. */
+static const std::string &DrawingProbe(void)
+{
+    static const std::string failure = [] {
+        SetLastError(0);
+        HDC dc = CreateCompatibleDC(NULL);
+        if (!dc)
+            return Failed("CreateCompatibleDC(NULL)");
+        BITMAPINFO info = {};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), 1, 1, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        void *bits = NULL;
+        HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+        HGDIOBJ old = bitmap ? SelectObject(dc, bitmap) : NULL;
+        std::string result;
+        if (!old)
+            result = Failed("CreateDIBSection or SelectObject on a memory device context");
+        else if (SetPixel(dc, 0, 0, RGB(1, 2, 3)) == CLR_INVALID || GetPixel(dc, 0, 0) != RGB(1, 2, 3))
+            result = Failed("SetPixel and GetPixel on a memory device context");
+        if (old)
+            SelectObject(dc, old);
+        if (bitmap)
+            DeleteObject(bitmap);
+        DeleteDC(dc);
+        return result;
+    }();
+    return failure;
+}
+
+bool IconResourcesLoad() { return IconProbe().empty(); }
+
+std::string IconResourcesFailure()
+{
+    return IconProbe().empty() ? std::string() : "icon resources do not load on this system: " + IconProbe();
+}
+
+bool DrawingWorks() { return DrawingProbe().empty(); }
+
+std::string DrawingFailure()
+{
+    return DrawingProbe().empty() ? std::string()
+                                  : "drawing on a device context fails on this system: " + DrawingProbe();
+}
+
 /* ---- the clipboard ---- */
 
 std::string ReadClipboardText()

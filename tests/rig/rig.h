@@ -180,6 +180,34 @@ std::string ExecutableFolder();
 void RemoveTree(const std::string &folder);
 /* Creates a folder and every missing folder above it. */
 void MakeFolders(const std::string &folder);
+/*
+ * A path the build gives (a path of the build machine, "/..." under Wine)
+ * as the test program opens it: "Z:\..." for "/...", other paths as given.
+ */
+std::string BuildPath(const std::string &path);
+
+/* ---- what this system can do ---- */
+
+/*
+ * Self-checks of the platform, each tried once per process.  In Wine 8.0's
+ * WoW64 mode (32-bit programs under wine64), 32-bit code cannot use device
+ * contexts: CreateCompatibleDC returns none, GetDeviceCaps answers 0,
+ * SelectObject, SetPixel, GetPixel, BitBlt and TextOutA fail, and so does
+ * making an icon from a resource (LoadIconA and LoadImageA, error 6).  A
+ * check that needs an icon handle, or that draws or reads pixels, is
+ * skipped where its self-check fails (SKIP_WITHOUT_ICON_RESOURCES and
+ * SKIP_WITHOUT_DRAWING in fixture.h), and runs again by itself on a system
+ * that can do it.
+ *
+ * IconResourcesLoad: LoadIconA of the system's own icon resource
+ * IDI_APPLICATION succeeds.  DrawingWorks: a pixel set in a DIB section
+ * selected into a memory device context reads back.  The ...Failure texts
+ * name the failed call and its error; they are empty where the check passes.
+ */
+bool IconResourcesLoad();
+std::string IconResourcesFailure();
+bool DrawingWorks();
+std::string DrawingFailure();
 
 /* ---- the clipboard (machine-wide: only for e2e_shared tests and the demo) ---- */
 
