@@ -4,8 +4,9 @@
  * icon's callbacks, the menu-initialisation messages of every menu of the
  * window, and the shell's notice that it restarted, after which the tray
  * icon is added again.  The player's own notice that it starts a file
- * goes on to the player and brings the next poll forward.  Whatever the plug-in does not handle goes on,
- * unchanged, to the player's own procedure, and its result is returned.
+ * goes on to the player and brings the next poll forward.  Whatever the
+ * plug-in does not handle goes on, unchanged, to the player's own
+ * procedure, and its result is returned.
  */
 #include "kestrune.h"
 
