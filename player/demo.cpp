@@ -212,12 +212,18 @@ static void SendPluginCommands(void)
     } commands[] = {{ID_PAUSE_RESUME, "ID_PAUSE_RESUME"}, {ID_PREVIOUS_TRACK, "ID_PREVIOUS_TRACK"}};
     for (const auto &command : commands) {
         size_t received = Player().Received.size();
+        size_t notices = Player().Notices.size();
         SendMessageA(PlayerWindow(), WM_COMMAND, command.Command, 0);
         PlayerPump();
         printf("plug-in command %s (%u):\n", command.Name, (unsigned)command.Command);
         for (size_t i = received; i < Player().Received.size(); i++)
             printf("  the player received WM_COMMAND %u\n", (unsigned)Player().Received[i].WParam);
         printf("  the player is now at entry %d, status %d\n", Player().Position, Player().Status);
+        /* A track the player starts is recorded at the next pass of its message loop, without a tick. */
+        for (size_t i = notices; i < Player().Notices.size(); i++)
+            printf("  the player's notice: it starts \"%s\"; after one pass of its message loop the signature file "
+                   "is \"%s\"\n",
+                   (const char *)Player().Notices[i].WParam, Printable(rig::ReadFile(SignaturePath)).c_str());
         PrintNewBoxesAndDebugOutput();
     }
 }

@@ -1,8 +1,9 @@
 /*
  * The stand-in player.  Its main window answers the player's queries and
  * requests (WM_USER with the code in lParam) from PlayerState, acts on the
- * transport commands, and records every command and keystroke that reaches
- * its own procedure, so a test sees exactly what a plug-in's hook passed on.
+ * transport commands, sends itself the notice when it starts a track, and
+ * records every command, keystroke and notice that reaches its own
+ * procedure, so a test sees exactly what a plug-in's hook passed on.
  */
 #include "player/player.h"
 
@@ -86,7 +87,41 @@ static LRESULT AnswerRequest(WPARAM wParam, LPARAM code)
     return 0;
 }
 
-/* Previous and next stop at the ends of the list rather than wrap around. */
+/* ---- starting a track: the notice ---- */
+
+/* The player's own window hears of it first: the notice goes through whatever procedure the window has now. */
+static void StartCurrentEntry(void)
+{
+    State.Status = HOST_STATUS_PLAYING;
+    if (State.SendsNotices && InList((WPARAM)(INT_PTR)State.Position))
+        SendMessageA(MainWindow, WM_USER, (WPARAM)State.Playlist[State.Position].File.c_str(),
+                     HOST_NOTICE_PLAYING_FILE);
+}
+
+static LRESULT RecordNotice(WPARAM fileName, LPARAM code)
+{
+    State.Notices.push_back({WM_USER, fileName, code});
+    return 0;
+}
+
+void PlayerEndTrack(void)
+{
+    if (State.Status != HOST_STATUS_PLAYING)
+        return;
+    if (State.Position + 1 >= (int)State.Playlist.size()) {
+        State.Status = 0;
+        return;
+    }
+    State.Position++;
+    StartCurrentEntry();
+}
+
+/* ---- commands ---- */
+
+/*
+ * Previous and next stop at the ends of the list rather than wrap around.
+ * A move while playing or paused starts the new entry.
+ */
 static void MovePosition(int step)
 {
     int last = (int)State.Playlist.size() - 1;
@@ -95,7 +130,10 @@ static void MovePosition(int step)
         position = last;
     if (position < 0)
         position = 0;
+    bool moved = position != State.Position;
     State.Position = position;
+    if (moved && State.Status != 0)
+        StartCurrentEntry();
 }
 
 static void TogglePause(void)
@@ -125,7 +163,7 @@ static LRESULT RunCommand(HWND window, WPARAM wParam, LPARAM lParam)
         MovePosition(1);
         return 0;
     case PLAYER_PLAY:
-        State.Status = HOST_STATUS_PLAYING;
+        StartCurrentEntry();
         return 0;
     case PLAYER_PAUSE:
         TogglePause();
@@ -157,7 +195,7 @@ LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
             State.Received.push_back({message, wParam, lParam});
     switch (message) {
     case WM_USER:
-        return AnswerRequest(wParam, lParam);
+        return lParam == HOST_NOTICE_PLAYING_FILE ? RecordNotice(wParam, lParam) : AnswerRequest(wParam, lParam);
     case WM_COMMAND:
         return RunCommand(window, wParam, lParam);
     case WM_KEYDOWN:

@@ -2,7 +2,9 @@
  * The stand-in player: plays the media player's part for the tests and the
  * demo.  A real top-level main window whose procedure answers the player's
  * queries and requests from the state below, acts on the player commands,
- * records every command and keystroke that reaches it, writes its playlist
+ * tells itself when it starts a track (the notice the player sends its own
+ * window), records every command, keystroke and notice that reaches it,
+ * writes its playlist
  * as "winamp.m3u" beside its executable, and loads a gen_*.dll from a
  * Plugins folder the way the player does.
  *
@@ -51,12 +53,19 @@ struct PlayerState {
     std::vector<PlayerMessage> Received;
     /* Further messages that are recorded in Received when they reach the player's own procedure. */
     std::vector<UINT> Watched;
-    /* Every WM_USER request, in order (wParam and the code in lParam). */
+    /* Every WM_USER request, in order (wParam and the code in lParam); the player's own notices are not. */
     std::vector<PlayerMessage> Requests;
     std::vector<int> Jumps; /* positions of JumpToTime requests */
     /* Every WM_SETTEXT text that reached the Unicode window's own procedure, as it arrived. */
     std::vector<std::wstring> Texts;
     int PlaylistWrites = 0; /* WritePlaylist requests answered */
+    /*
+     * Whether the player tells its main window each time it starts a track
+     * (WM_USER, wParam the entry's file name, lParam HOST_NOTICE_PLAYING_FILE),
+     * and every such notice that reached its own procedure, in order.
+     */
+    bool SendsNotices = true;
+    std::vector<PlayerMessage> Notices;
 };
 
 /*
@@ -64,7 +73,20 @@ struct PlayerState {
  * stop at the ends of the list (no wrapping); PLAYER_PLAY sets Status 1,
  * PLAYER_PAUSE toggles 1 <-> 3 (nothing when stopped), PLAYER_STOP sets 0.
  * Other commands are only recorded.
+ *
+ * Starting a track: PLAYER_PLAY (re)starts the current entry, and a move
+ * of PLAYER_PREVIOUS or PLAYER_NEXT while playing or paused starts the new
+ * one (Status 1); PlayerEndTrack ends the current one.  Each start of an
+ * entry in the list sends the notice when SendsNotices is on, from inside
+ * the player's handling of the command, as the player does.
  */
+
+/*
+ * The current track ends while playing: the player starts the next entry,
+ * or stops (Status 0) after the last.  Nothing happens when it is paused or
+ * stopped.
+ */
+void PlayerEndTrack(void);
 
 /* The player's state; tests set it and read its records.  PlayerCreateWindow starts it afresh. */
 PlayerState &Player();

@@ -3,8 +3,10 @@
  * as a WM_COMMAND whose whole wParam is the command number; so do the tray
  * icon's callbacks, the menu-initialisation messages of every menu of the
  * window, and the shell's notice that it restarted, after which the tray
- * icon is added again.  Whatever the plug-in does not handle goes on,
- * unchanged, to the player's own procedure, and its result is returned.
+ * icon is added again.  The player's own notice that it starts a file
+ * goes on to the player and brings the next poll forward.  Whatever the
+ * plug-in does not handle goes on, unchanged, to the player's own
+ * procedure, and its result is returned.
  */
 #include "kestrune.h"
 
@@ -172,10 +174,61 @@ static LRESULT PassOn(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
     return CallWindowProcA(PreviousMainWindowProc, window, message, wParam, lParam);
 }
 
+/* ---- the player's notice: an early poll ---------------------------------- */
+
+/*
+ * When the player starts playing a file it tells its own main window
+ * (HOST_NOTICE_PLAYING_FILE).  The hook hands the notice on unchanged and
+ * then posts the window EarlyPollMessage, so the poll runs from the
+ * player's message loop once the player has finished its own handling,
+ * never inside it.  Notices that come before the posted message arrives
+ * share it: EarlyPollPending says one is on its way.
+ *
+ * The early poll belongs to the poll timer: it runs only while the timer
+ * runs, so neither before init has started it, nor after a failed start,
+ * nor once quit has stopped it (a message still queued then does
+ * nothing).  After quit the message reaches the player's own procedure, or
+ * this hook as a pass-through, and is harmless there.
+ */
+static UINT EarlyPollMessage;
+static bool EarlyPollPending;
+
+/* At init: the message's number, and nothing pending from an earlier run. */
+static void ArmEarlyPoll(void)
+{
+    EarlyPollMessage = RegisterWindowMessageA(EARLY_POLL_MESSAGE_NAME);
+    EarlyPollPending = false;
+}
+
+static LRESULT PassOnPlayingNotice(HWND window, WPARAM fileName, LPARAM code)
+{
+    LRESULT result = PassOn(window, WM_USER, fileName, code);
+    if (PollTimerId && EarlyPollMessage && !EarlyPollPending)
+        EarlyPollPending = PostMessageA(window, EarlyPollMessage, 0, 0) != FALSE;
+    return result;
+}
+
+/* The flag goes first: a notice during the poll's own message loops asks for the next one. */
+static LRESULT RunEarlyPoll(void)
+{
+    if (!EarlyPollPending)
+        return 0;
+    EarlyPollPending = false;
+    if (PollTimerId)
+        PollHostEarly();
+    return 0;
+}
+
+/* ---- the hook's dispatch ------------------------------------------------- */
+
 LRESULT CALLBACK MainWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (HookStopped)
         return PassOn(window, message, wParam, lParam);
+    if (message == WM_USER && lParam == HOST_NOTICE_PLAYING_FILE)
+        return PassOnPlayingNotice(window, wParam, lParam);
+    if (message == EarlyPollMessage && message != 0)
+        return RunEarlyPoll();
     if (message == TaskbarCreatedMessage && message != 0) {
         NotifyTrayIcon(NIM_ADD);
         return PassOn(window, message, wParam, lParam);
@@ -228,6 +281,7 @@ void InstallMainWindowHook(void)
     HWND window = PluginRecord.HostMainWindow;
     HookStopped = false;
     TaskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+    ArmEarlyPoll();
     if (HookLeftOn == window && IsWindow(window))
         return;
     HookLeftOn = NULL;

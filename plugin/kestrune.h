@@ -215,6 +215,15 @@ void EmptySignatureFile(void);
 void AppendLogEntry(const char *text);
 void CopyTextToClipboard(const char *text);
 
+/*
+ * The early poll, run when the player has told its window that it starts
+ * a file: the tick's queries and change test and, on a change, the same
+ * steps as a tick's change.  It is no tick: nothing is forwarded to the
+ * marquee.  The hook runs it from the player's message loop, never inside
+ * the player's own handling of the notice.
+ */
+void PollHostEarly(void);
+
 /* ---- playlist/: master playlist and snapshots ---------------------------- */
 
 void AddCurrentTrack(void);

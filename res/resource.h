@@ -121,6 +121,16 @@
 #define PLAYER_STOP_AFTER_CURRENT 40157
 #define PLAYER_WINDOWSHADE_PLAYLIST 40266
 
+/*
+ * The player's notice to its own main window that it starts playing a file:
+ * WM_USER with this code in lParam and the file name in wParam.  The hook
+ * passes it on and asks for one early poll by posting the window the
+ * message registered under EARLY_POLL_MESSAGE_NAME, a number of its own
+ * that no message of the player can have.
+ */
+#define HOST_NOTICE_PLAYING_FILE 3003
+#define EARLY_POLL_MESSAGE_NAME "gen_Kestrune.EarlyPoll"
+
 /* Source lines that ReportSystemError names for each failed system call. */
 #define ERROR_LINE_POLL_TIMER 694
 /* The font picker could not be brought to the top of the window order. */

@@ -158,6 +158,25 @@ static void HandleTrackChange(const char *name)
 }
 
 /*
+ * Asks the player where its playlist stands and returns the file at the
+ * current position (owned by the player; 0 when there is none).
+ */
+static const char *QueryPlayer(void)
+{
+    NowPlaying.ListPosition = GetListPosition();
+    NowPlaying.ListLength = GetListLength();
+    return GetPlaylistFile(NowPlaying.ListPosition);
+}
+
+/* The change test: no file, or the file taken at the last change, is no change. */
+static void TakeAnyChange(const char *name)
+{
+    if (!name || IsHeldName(name))
+        return;
+    HandleTrackChange(name);
+}
+
+/*
  * The timer callback.  A tick without a change costs three queries, at
  * most one message to the marquee and one comparison.
  */
@@ -165,12 +184,15 @@ void CALLBACK PollHost(HWND window, UINT message, UINT_PTR timerId, DWORD tickTi
 {
     (void)window;
     (void)message;
-    NowPlaying.ListPosition = GetListPosition();
-    NowPlaying.ListLength = GetListLength();
-    const char *name = GetPlaylistFile(NowPlaying.ListPosition);
+    const char *name = QueryPlayer();
     if (MarqueeWindow)
         SendMessageA(MarqueeWindow, WM_TIMER, timerId, (LPARAM)tickTime);
-    if (!name || IsHeldName(name))
-        return;
-    HandleTrackChange(name);
+    TakeAnyChange(name);
 }
+
+/*
+ * The early poll: the same without the marquee's tick.  The marquee counts
+ * the timer's ticks and blinks by them once a second; an early poll must
+ * not make it blink faster.
+ */
+void PollHostEarly(void) { TakeAnyChange(QueryPlayer()); }

@@ -99,6 +99,44 @@ TEST_F(StandInPlayer, TransportCommandsMoveAndStopAtTheEnds)
     }
 }
 
+/* Each start of a track tells the player's own window which file: play, a move while not stopped, a track's end. */
+TEST_F(StandInPlayer, StartingATrackSendsTheNotice)
+{
+    SetPlaylist({"1", "2", "3"}, 0);
+    const struct {
+        WPARAM Command;               /* 0: the current track ends */
+        int Position, Status, Notice; /* Notice: the entry named, -1 none */
+    } steps[] = {
+        {0, 0, 0, -1},           /* nothing ends while stopped */
+        {PLAYER_NEXT, 1, 0, -1}, /* a move while stopped starts nothing */
+        {PLAYER_PLAY, 1, HOST_STATUS_PLAYING, 1},
+        {0, 2, HOST_STATUS_PLAYING, 2},
+        {PLAYER_NEXT, 2, HOST_STATUS_PLAYING, -1}, /* already last */
+        {PLAYER_PAUSE, 2, HOST_STATUS_PAUSED, -1},
+        {PLAYER_PREVIOUS, 1, HOST_STATUS_PLAYING, 1},
+        {PLAYER_PLAY, 1, HOST_STATUS_PLAYING, 1}, /* the same entry again */
+        {0, 2, HOST_STATUS_PLAYING, 2},
+        {0, 2, 0, -1}, /* the last one ends: stopped */
+    };
+    for (const auto &step : steps) {
+        Player().Notices.clear();
+        if (step.Command)
+            Command(step.Command);
+        else
+            PlayerEndTrack();
+        EXPECT_EQ(Player().Position, step.Position) << step.Command;
+        EXPECT_EQ(Player().Status, step.Status) << step.Command;
+        ASSERT_EQ(Player().Notices.size(), step.Notice < 0 ? 0u : 1u) << step.Command;
+        if (step.Notice >= 0) {
+            EXPECT_EQ((const char *)Player().Notices[0].WParam, Player().Playlist[step.Notice].File.c_str());
+        }
+    }
+    Player().SendsNotices = false;
+    Command(PLAYER_PLAY);
+    EXPECT_TRUE(Player().Notices.empty()) << "a player that sends none";
+    EXPECT_TRUE(Player().Requests.empty()) << "notices are no requests";
+}
+
 TEST_F(StandInPlayer, RecordsKeysInOrderWithTheirParameters)
 {
     SendMessageA(PlayerWindow(), WM_KEYDOWN, 'X', 0x002D0001);

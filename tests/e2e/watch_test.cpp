@@ -803,4 +803,143 @@ TEST_F(WatchTest, TenThousandChanges)
     EXPECT_TRUE(rig::Boxes().empty());
 }
 
+/* ---- the player's notice: an early poll ---------------------------------- */
+
+class NoticeTest : public WatchTest
+{
+  protected:
+    /*
+     * y play, n next (the plug-in's command), e the track ends, q the player
+     * stops sending notices, p one pass of the message loop, t a tick.
+     */
+    void Do(const char *steps)
+    {
+        // clang-format off
+        for (; *steps; ++steps)
+            switch (*steps) {
+            case 'y': Command(ID_PLAY); break;
+            case 'n': Command(ID_NEXT_TRACK); break;
+            case 'e': PlayerEndTrack(); break;
+            case 'q': Player().SendsNotices = false; break;
+            case 'p': PlayerPump(); break;
+            case 't': rig::Tick(); break;
+            }
+        // clang-format on
+    }
+    std::string SignatureOf(int entry)
+    {
+        return LeadIn + Player().Playlist[entry].File + "\r\nThis is track " + std::to_string(entry + 1) + " of " +
+               std::to_string(Player().Playlist.size()) + " in the current playlist.\r\n";
+    }
+};
+
+/*
+ * Each start is in the log and the signature after one pass of the loop,
+ * without a tick, and not while the player still handles its command; the
+ * notice reaches the player unchanged; the next tick records nothing again.
+ */
+TEST_F(NoticeTest, TrackRecordedWithinOnePassOfTheLoop)
+{
+    rig::WriteFile(Path("sig.txt"), "");
+    Start(SignatureSettings(0, 1) + LogSettings(0, 1));
+    SetPlaylist({"C:\\0.mp3", "C:\\1.mp3", "C:\\2.mp3"}, 0);
+    std::vector<std::string> logged = {"WinAmp started"};
+    const char starts[][2] = {"y", "n", "e"};
+    for (int entry = 0; entry < 3; ++entry) {
+        Do(starts[entry]);
+        EXPECT_EQ(logged, LogTexts()) << "not inside the player's handling";
+        Do("p");
+        logged.push_back(Player().Playlist[entry].File);
+        EXPECT_EQ(logged, LogTexts());
+        EXPECT_EQ(SignatureOf(entry), Signature());
+        ASSERT_EQ(entry + 1u, Player().Notices.size());
+        EXPECT_EQ((WPARAM)Player().Playlist[entry].File.c_str(), Player().Notices[entry].WParam);
+    }
+    Do("tt");
+    EXPECT_EQ(logged, LogTexts()) << "not again by the ticks";
+}
+
+struct NoticeCase {
+    const char *Steps;
+    std::vector<int> Logged; /* the entries logged, in order */
+    size_t Polls;            /* GetListPosition queries: ticks and early polls */
+};
+
+void PrintTo(const NoticeCase &c, std::ostream *out) { *out << c.Steps; }
+
+class NoticeOrder : public NoticeTest, public ::testing::WithParamInterface<NoticeCase>
+{
+};
+
+TEST_P(NoticeOrder, EachTrackOnceInOrder)
+{
+    const NoticeCase &c = GetParam();
+    rig::WriteFile(Path("sig.txt"), "");
+    Start(SignatureSettings(0, 1) + LogSettings(0, 1));
+    SetPlaylist({"C:\\0.mp3", "C:\\1.mp3", "C:\\2.mp3", "C:\\3.mp3"}, 0);
+    Player().Requests.clear();
+    Do(c.Steps);
+    std::vector<std::string> expected = {"WinAmp started"};
+    for (int entry : c.Logged)
+        expected.push_back(Player().Playlist[entry].File);
+    EXPECT_EQ(expected, LogTexts());
+    EXPECT_EQ(SignatureOf(c.Logged.back()), Signature());
+    size_t polls = 0;
+    for (const PlayerMessage &request : Player().Requests)
+        polls += request.LParam == HOST_GET_LIST_POSITION;
+    EXPECT_EQ(c.Polls, polls);
+}
+
+INSTANTIATE_TEST_SUITE_P(Interleaved, NoticeOrder,
+                         ::testing::Values(NoticeCase{"ypnpep", {0, 1, 2}, 3},
+                                           NoticeCase{"ynep", {2}, 1}, /* three notices, one poll */
+                                           NoticeCase{"ytp", {0}, 2},  /* the tick came first */
+                                           NoticeCase{"yptnpt", {0, 1}, 4}, NoticeCase{"yntep", {1, 2}, 2},
+                                           NoticeCase{"qynpt", {1}, 1})); /* no notices: the tick as before */
+
+/*
+ * The signature fails (a missing folder) and its box stays open while the
+ * player moves on three times: early polls and a tick run inside it, no
+ * second box opens, and the log holds every track once, in order.
+ */
+TEST_F(NoticeTest, NoticesAndTicksInsideAWarningBox)
+{
+    Start("UseSignature=1\r\nSignatureFileName=" + Path("missing\\sig.txt") + "\r\nRecordSignatureFileName=1\r\n" +
+          LogSettings(0, 1));
+    SetPlaylist({"C:\\0.mp3", "C:\\1.mp3", "C:\\2.mp3", "C:\\3.mp3"}, 0);
+    rig::Boxes().clear();
+    rig::OnBox([this](const rig::Box &) { Do("npetnp"); });
+    Do("yp");
+    rig::OnBox(nullptr);
+    Do("pt");
+    EXPECT_EQ(std::vector<std::string>({"WinAmp started", "C:\\0.mp3", "C:\\1.mp3", "C:\\2.mp3", "C:\\3.mp3"}),
+              LogTexts());
+    EXPECT_EQ(1u, rig::Boxes().size());
+}
+
+/*
+ * A poll still queued at quit does nothing: inside the box that quit shows
+ * (the hook is still there), nor once the DLL is gone (the player's own
+ * procedure gets it).
+ */
+TEST_F(NoticeTest, QueuedEarlyPollAfterQuitDoesNothing)
+{
+    UINT early = RegisterWindowMessageA(EARLY_POLL_MESSAGE_NAME);
+    std::vector<std::string> expected;
+    for (bool boxAtQuit : {true, false}) {
+        Start(boxAtQuit ? "UseSignature=1\r\nSignatureFileName=" + Path("missing\\sig.txt") + "\r\n" + LogSettings(0, 1)
+                        : LogSettings(0, 1));
+        SetPlaylist({"C:\\0.mp3", "C:\\1.mp3"}, 0);
+        Do("ypn");
+        Player().Received.clear();
+        Player().Watched = {early};
+        rig::OnBox([this](const rig::Box &) { Do("p"); });
+        StopPlugin();
+        rig::OnBox(nullptr);
+        expected.insert(expected.end(), {"WinAmp started", "C:\\0.mp3", "WinAmp quit"});
+        EXPECT_EQ(expected, LogTexts());
+        EXPECT_EQ(boxAtQuit ? 0u : 1u, Player().Received.size()) << boxAtQuit;
+    }
+}
+
 } // namespace

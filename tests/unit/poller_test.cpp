@@ -116,6 +116,18 @@ TEST_F(PollerTest, ChangeAsksInOrderAndForwardsTheTick)
     EXPECT_EQ(215, NowPlaying.PlayLengthSeconds);
 }
 
+/* The early poll: the tick's queries and change, without the marquee's tick. */
+TEST_F(PollerTest, EarlyPollForwardsNoTick)
+{
+    MarqueeWindow = marquee_;
+    PollHostEarly();
+    std::vector<Message> expected = {Query(0, HOST_GET_LIST_POSITION), Query(0, HOST_GET_LIST_LENGTH),
+                                     Query(1, HOST_GET_PLAYLIST_FILE), Query(1, HOST_GET_PLAYLIST_TITLE),
+                                     Query(HOST_OUTPUT_LENGTH_SECONDS, HOST_GET_OUTPUT_TIME)};
+    EXPECT_EQ(expected, Messages);
+    EXPECT_STREQ("C:\\b.mp3", NowPlaying.FileName);
+}
+
 /* Without a change: three queries and the marquee's tick, nothing more. */
 TEST_F(PollerTest, TickWithoutChangeIsThreeQueriesAndTheForward)
 {
