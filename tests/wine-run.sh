@@ -52,4 +52,24 @@ for argument in "$@"; do
     exit $?
   fi
 done
+
+# A GoogleTest program run for one test must end with GoogleTest's verdict.
+# A program that dies without it (under wine64 a stack overflow inside a
+# window procedure can end the process with code 0) fails, whatever its
+# exit code says.
+for argument in "$@"; do
+  case "$argument" in
+  --gtest_filter=*)
+    output="$(mktemp)"
+    "$wine" "$@" | tee "$output"
+    code=${PIPESTATUS[0]}
+    if [ "$code" -eq 0 ] && ! tr -d '\r' <"$output" | grep -qE '^\[  (PASSED|SKIPPED) +\]'; then
+      echo "wine-run.sh: $program ended with code 0 but without GoogleTest's verdict" >&2
+      code=1
+    fi
+    rm -f "$output"
+    exit "$code"
+    ;;
+  esac
+done
 exec "$wine" "$@"
