@@ -68,13 +68,17 @@ int PluginTest::StartPluginIn(const std::string &folder, const std::string &file
         ADD_FAILURE() << "cannot copy " << DllPath() << " to " << target + fileName << ": error " << GetLastError();
         return -1;
     }
-    if (DllBytes().empty() || rig::ReadFile(target + fileName) != DllBytes()) {
-        ADD_FAILURE() << target + fileName << " is not the same file as " << DllPath();
-        return -1;
-    }
     HMODULE module = PlayerLoadPlugin(target);
     if (!module) {
         ADD_FAILURE() << "the player cannot load a gen_*.dll from " << target << ": error " << GetLastError();
+        return -1;
+    }
+    /* The file the player loaded, copied now or earlier, is byte for byte the DLL under test. */
+    char loaded[MAX_PATH * 4];
+    DWORD length = GetModuleFileNameA(module, loaded, sizeof loaded);
+    if (DllBytes().empty() || rig::ReadFile(std::string(loaded, length < sizeof loaded ? length : 0)) != DllBytes()) {
+        ADD_FAILURE() << loaded << " is not the same file as " << DllPath();
+        PlayerStopPlugin();
         return -1;
     }
     rig::Attach(module);
