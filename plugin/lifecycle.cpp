@@ -114,5 +114,13 @@ void PluginQuit(void)
     NotifyTrayIcon(NIM_DELETE);
     AppendLogEntry("WinAmp quit");
     EmptySignatureWhenUsed();
+
+    /*
+     * The marquee runs this module's code and its class names it: neither
+     * may outlive the DLL.  It goes after the last box quit may show, whose
+     * modal loop could still open it through the hook.
+     */
+    CloseMarqueeWindow();
+
     RemoveMainWindowHook();
 }

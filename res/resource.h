@@ -87,4 +87,9 @@
 /* Source lines that ReportSystemError names for each failed system call. */
 #define ERROR_LINE_POLL_TIMER 694
 
+/* The marquee's source lines: work area, window creation, title image copy. */
+#define ERROR_LINE_WORK_AREA 1005
+#define ERROR_LINE_MARQUEE_WINDOW 1014
+#define ERROR_LINE_TITLE_IMAGE_COPY 1407
+
 #endif

@@ -5,13 +5,11 @@
  */
 #include "kestrune.h"
 
-HWND MarqueeWindow;
 HWND NowPlayingDialog;
 
 void RunConfigurationDialog(void) {}
 void ShowNowPlaying(void) {}
 void SwitchNowPlayingView(void) {}
-void OpenMarqueeWindow(void) {}
 void OpenCuePointTweaker(void) {}
 void ChooseLineFont(MarqueeLineStyle *style) { (void)style; }
 void ChooseBackgroundColour(COLORREF *colour) { (void)colour; }
