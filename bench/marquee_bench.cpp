@@ -25,24 +25,14 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "bench/timing.h"
 #include "player/player.h"
 
 namespace
 {
 
-const int Rounds = 7;
 const int Paints = 2000;
 const int Ticks = 100000;
-
-double Now()
-{
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return (double)counter.QuadPart / (double)frequency.QuadPart;
-}
 
 void SetStyle(MarqueeLineStyle *style, COLORREF colour)
 {
@@ -109,8 +99,6 @@ double BareCompareAndInvalidate(const Id3v1Tag *cache)
     }
     return (Now() - start) / Ticks;
 }
-
-double Best(double a, double b) { return a < b ? a : b; }
 
 } // namespace
 
