@@ -125,6 +125,16 @@ void CloseMarqueeWindow(void)
     MarqueeClassRegistered = false;
 }
 
+/*
+ * A tag text as the marquee shows it.  A file without the "TAG" marker has
+ * no ID3v1 tag: its last 128 bytes are sound, not texts, so it shows none,
+ * as the Now Playing window does.
+ */
+static const char *ShownTagText(const Id3v1Tag *tag, const char *text)
+{
+    return memcmp(tag->Block, "TAG", 3) == 0 ? text : "";
+}
+
 /* ---- the title image ------------------------------------------------------ */
 
 /* The memory context goes first: the font and the bitmap are selected into it. */
@@ -158,7 +168,7 @@ static void DrawTitleImage(const char *title, int length)
  */
 static void BuildTitleImage(HWND window)
 {
-    const char *title = MarqueeTagCache.Title;
+    const char *title = ShownTagText(&MarqueeTagCache, MarqueeTagCache.Title);
     int length = (int)strnlen(title, sizeof MarqueeTagCache.Title);
     HDC windowContext = GetDC(window);
     MarqueeTitleImage.MemoryContext = CreateCompatibleDC(windowContext);
@@ -174,8 +184,7 @@ static void BuildTitleImage(HWND window)
                      MarqueeTitleImage.Extent.Height);
     OutputDebugStringA(text);
     if (MarqueeTitleImage.MemoryContext)
-        MarqueeTitleImage.Bitmap =
-            CreateCompatibleBitmap(windowContext, (int)MarqueeTitleImage.Extent.Width, (int)size.cy);
+        MarqueeTitleImage.Bitmap = CreateCompatibleBitmap(windowContext, size.cx, size.cy);
     if (MarqueeTitleImage.Bitmap)
         DrawTitleImage(title, length);
     ReleaseDC(window, windowContext);
@@ -186,8 +195,9 @@ static void BuildTitleImage(HWND window)
 /*
  * The time row while the player plays: elapsed and remaining minutes and
  * seconds.  A length the player does not know (negative, as for a stream)
- * shows the elapsed time alone, and a length shorter than the elapsed time
- * leaves 00:00 remaining rather than a number wrapped round.
+ * shows the elapsed time alone, a length shorter than the elapsed time
+ * leaves 00:00 remaining, and a position the player does not know counts
+ * as 0: none of them shows a number wrapped round.
  */
 static void MakeTimeText(char *text, size_t size)
 {
@@ -206,7 +216,9 @@ static void MakeTimeText(char *text, size_t size)
 static void DrawRows(HDC context, int x, int rowHeight, const char *timeText)
 {
     const MarqueeLineStyle *styles[ROW_COUNT] = {&Settings.Title, &Settings.Artist, &Settings.Album, &Settings.Time};
-    const char *texts[ROW_COUNT] = {NowPlaying.Tag.Title, NowPlaying.Tag.Artist, NowPlaying.Tag.Album, timeText};
+    const Id3v1Tag *tag = &NowPlaying.Tag;
+    const char *texts[ROW_COUNT] = {ShownTagText(tag, tag->Title), ShownTagText(tag, tag->Artist),
+                                    ShownTagText(tag, tag->Album), timeText};
     for (int k = 1; k <= ROW_COUNT; k++) {
         const MarqueeLineStyle *style = styles[k - 1];
         if (!style->Display)

@@ -216,6 +216,11 @@ TEST_F(Marquee, TicksShowTheRowsBlinkingWhileNotPlayingAndTheTimeRow)
             EXPECT_EQ(shown ? Rows(c.Time) : std::vector<std::string>(), Drawn()) << c.Time << ", tick " << tick;
         }
     }
+    /* The paint after the tick that took a file without an ID3v1 tag, whose last 128 bytes are no texts. */
+    rig::WriteFile(Path("1.mp3"), std::string(400, 'y'));
+    Player().Position = 1;
+    TickAndPaint(Open());
+    EXPECT_EQ(std::vector<std::string>({"640,204 ", "640,408 ", "640,612 ", "640,816 "}), Drawn());
 }
 
 /*
