@@ -28,24 +28,14 @@
 
 #include <string>
 
+#include "bench/timing.h"
 #include "player/player.h"
 
 namespace
 {
 
-const int Rounds = 7;
 const int QuietTicks = 100000;
 const int Changes = 1000;
-
-double Now()
-{
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart)
-        QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return (double)counter.QuadPart / (double)frequency.QuadPart;
-}
 
 std::string Folder()
 {
@@ -157,8 +147,6 @@ double BareFileOperations(const std::string files[2], const std::string &signatu
     }
     return (Now() - start) / Changes;
 }
-
-double Best(double a, double b) { return a < b ? a : b; }
 
 /* ---- from the start of a track to the signature file ----
  *

@@ -60,7 +60,7 @@ void MakeSettingsPath(const char *moduleFileName, char *path);
  * dispatches the next tick, which may fail the same way.  At most one box
  * of each kind is open at a time.  A new kind goes before BOX_KIND_COUNT.
  */
-enum BoxKind { BOX_SIGNATURE_WARNING, BOX_LOG_WARNING, BOX_KIND_COUNT };
+enum BoxKind { BOX_SIGNATURE_WARNING, BOX_LOG_WARNING, BOX_MARQUEE_IMAGE_COPY, BOX_KIND_COUNT };
 
 /*
  * Shows a message box (MessageBoxA's arguments and answer) unless a box of
@@ -292,5 +292,15 @@ bool ParseCueLocation(const char *text, int *position);
 void FormatCueLocation(int position, char *text, size_t size);
 
 /* ---- end of the dialogs' block -------------------------------------------- */
+
+/* ---- ui/: the marquee ------------------------------------------------------ */
+
+/*
+ * Quit: destroys an open marquee and unregisters its window class, which
+ * lives under the player's module and names this DLL's procedure.
+ */
+void CloseMarqueeWindow(void);
+
+/* ---- end of the marquee's block ------------------------------------------- */
 
 #endif

@@ -116,12 +116,13 @@ void PluginQuit(void)
     EmptySignatureWhenUsed();
 
     /*
-     * The dialogs run this module's code: none may outlive the DLL.  They go
-     * after the last box quit may show, whose modal loop could still open
-     * one through the hook.
+     * The dialogs and the marquee run this module's code, and the marquee's
+     * class names it: none may outlive the DLL.  They go after the last box
+     * quit may show, whose modal loop could still open one through the hook.
      */
     CloseNowPlaying();
     CloseCuePointTweakers();
+    CloseMarqueeWindow();
 
     RemoveMainWindowHook();
 }

@@ -158,4 +158,9 @@
 
 /* ---- end of the dialogs' numbers ---- */
 
+/* The marquee's source lines: work area, window creation, title image copy. */
+#define ERROR_LINE_WORK_AREA 1005
+#define ERROR_LINE_MARQUEE_WINDOW 1014
+#define ERROR_LINE_TITLE_IMAGE_COPY 1407
+
 #endif

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <deque>
+#include <map>
+#include <set>
 #include <string.h>
 
 namespace rig
@@ -452,6 +454,98 @@ static HINSTANCE WINAPI RecordShellExecute(HWND owner, LPCSTR verb, LPCSTR file,
     return (HINSTANCE)42;
 }
 
+/* ---- drawing, held objects and failures on request ---- */
+
+struct Failure {
+    DWORD Error;
+    int Times; /* negative: every call */
+};
+static std::set<HANDLE> HeldObjects;
+static std::vector<DrawnText> DrawnRecords;
+static std::map<std::string, Failure> Failures;
+
+size_t ObjectsHeld() { return HeldObjects.size(); }
+std::vector<DrawnText> &DrawnTexts() { return DrawnRecords; }
+void FailCalls(const std::string &function, DWORD error, int times) { Failures[function] = {error, times}; }
+
+/* True, with the last error set, when this call is to fail. */
+static bool Fails(const char *function)
+{
+    auto failure = Failures.find(function);
+    if (failure == Failures.end() || failure->second.Times == 0)
+        return false;
+    if (failure->second.Times > 0)
+        failure->second.Times--;
+    SetLastError(failure->second.Error);
+    return true;
+}
+
+template <class Handle> static Handle Held(Handle handle)
+{
+    if (handle)
+        HeldObjects.insert((HANDLE)handle);
+    return handle;
+}
+
+static BOOL Released(HANDLE handle, BOOL result)
+{
+    if (result)
+        HeldObjects.erase(handle);
+    return result;
+}
+
+static HFONT WINAPI RecordCreateFont(const LOGFONTA *font) { return Held(CreateFontIndirectA(font)); }
+static HBRUSH WINAPI RecordCreateBrush(COLORREF colour) { return Held(CreateSolidBrush(colour)); }
+static HDC WINAPI RecordCreateDC(HDC dc) { return Held(CreateCompatibleDC(dc)); }
+static HBITMAP WINAPI RecordCreateBitmap(HDC dc, int width, int height)
+{
+    return Held(CreateCompatibleBitmap(dc, width, height));
+}
+static HDC WINAPI RecordGetDC(HWND window) { return Held(GetDC(window)); }
+static HMENU WINAPI RecordLoadMenu(HINSTANCE module, LPCSTR name) { return Held(LoadMenuA(module, name)); }
+static BOOL WINAPI RecordDeleteObject(HGDIOBJ object) { return Released(object, DeleteObject(object)); }
+static BOOL WINAPI RecordDeleteDC(HDC dc) { return Released(dc, DeleteDC(dc)); }
+static int WINAPI RecordReleaseDC(HWND window, HDC dc) { return Released(dc, ReleaseDC(window, dc)); }
+static BOOL WINAPI RecordDestroyMenu(HMENU menu) { return Released(menu, DestroyMenu(menu)); }
+
+/* Unregistering a class deletes its background brush. */
+static BOOL WINAPI RecordUnregisterClass(LPCSTR name, HINSTANCE module)
+{
+    WNDCLASSA windowClass;
+    HBRUSH brush = GetClassInfoA(module, name, &windowClass) ? windowClass.hbrBackground : NULL;
+    return Released(brush, UnregisterClassA(name, module));
+}
+
+static BOOL WINAPI RecordTextOut(HDC dc, int x, int y, LPCSTR text, int length)
+{
+    DrawnRecords.push_back({x, y, std::string(text, length > 0 ? length : 0)});
+    return TextOutA(dc, x, y, text, length);
+}
+
+static ATOM WINAPI RecordRegisterClass(const WNDCLASSA *windowClass)
+{
+    return Fails("RegisterClassA") ? 0 : RegisterClassA(windowClass);
+}
+
+static HWND WINAPI RecordCreateWindow(DWORD extendedStyle, LPCSTR className, LPCSTR text, DWORD style, int x, int y,
+                                      int width, int height, HWND parent, HMENU menu, HINSTANCE module, LPVOID data)
+{
+    if (Fails("CreateWindowExA"))
+        return NULL;
+    return CreateWindowExA(extendedStyle, className, text, style, x, y, width, height, parent, menu, module, data);
+}
+
+static BOOL WINAPI RecordSystemParameters(UINT action, UINT number, PVOID value, UINT flags)
+{
+    return Fails("SystemParametersInfoA") ? FALSE : SystemParametersInfoA(action, number, value, flags);
+}
+
+static BOOL WINAPI RecordBitBlt(HDC target, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
+                                DWORD operation)
+{
+    return Fails("BitBlt") ? FALSE : BitBlt(target, x, y, width, height, source, sourceX, sourceY, operation);
+}
+
 /* ---- debugger output ---- */
 
 static LONG CALLBACK CatchDebugOutput(EXCEPTION_POINTERS *exception)
@@ -496,6 +590,23 @@ static const Replacement Replacements[] = {
     {"comdlg32.dll", "GetSaveFileNameA", (void *)RecordGetSaveFileName},
     {"comdlg32.dll", "ChooseFontA", (void *)RecordChooseFont},
     {"comdlg32.dll", "ChooseColorA", (void *)RecordChooseColor},
+    /* drawing, held objects and failures on request */
+    {"gdi32.dll", "CreateFontIndirectA", (void *)RecordCreateFont},
+    {"gdi32.dll", "CreateSolidBrush", (void *)RecordCreateBrush},
+    {"gdi32.dll", "CreateCompatibleDC", (void *)RecordCreateDC},
+    {"gdi32.dll", "CreateCompatibleBitmap", (void *)RecordCreateBitmap},
+    {"gdi32.dll", "DeleteObject", (void *)RecordDeleteObject},
+    {"gdi32.dll", "DeleteDC", (void *)RecordDeleteDC},
+    {"gdi32.dll", "TextOutA", (void *)RecordTextOut},
+    {"gdi32.dll", "BitBlt", (void *)RecordBitBlt},
+    {"user32.dll", "GetDC", (void *)RecordGetDC},
+    {"user32.dll", "ReleaseDC", (void *)RecordReleaseDC},
+    {"user32.dll", "LoadMenuA", (void *)RecordLoadMenu},
+    {"user32.dll", "DestroyMenu", (void *)RecordDestroyMenu},
+    {"user32.dll", "RegisterClassA", (void *)RecordRegisterClass},
+    {"user32.dll", "UnregisterClassA", (void *)RecordUnregisterClass},
+    {"user32.dll", "CreateWindowExA", (void *)RecordCreateWindow},
+    {"user32.dll", "SystemParametersInfoA", (void *)RecordSystemParameters},
 };
 
 static void WriteImport(void **slot, void *value)
@@ -574,6 +685,9 @@ void Reset()
     FontRecords.clear();
     ColourRecords.clear();
     FolderRecords.clear();
+    HeldObjects.clear();
+    DrawnRecords.clear();
+    Failures.clear();
 }
 
 /* Dispatches the live timer's callback the way the system does for a window-less timer. */

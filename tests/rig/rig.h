@@ -4,10 +4,11 @@
  *
  * After the plug-in's DLL is loaded and before its init runs, the rig
  * replaces entries of the DLL's import table (MessageBoxA, SetTimer,
- * KillTimer, Shell_NotifyIconA, ShellExecuteA, and the pickers
- * GetSaveFileNameA, ChooseFontA, ChooseColorA, SHBrowseForFolderA) with
- * recorders; debugger output is caught by a vectored exception handler.
- * Dialogs of the thread are driven from a thread timer (OnDialog).  Nothing here depends
+ * KillTimer, Shell_NotifyIconA, ShellExecuteA, the pickers GetSaveFileNameA,
+ * ChooseFontA, ChooseColorA, SHBrowseForFolderA, and the drawing, window
+ * and menu calls below) with recorders; debugger output is caught by a
+ * vectored exception handler.  Dialogs of the thread are driven from a
+ * thread timer (OnDialog).  Nothing here depends
  * on the test framework, so the demo uses it too.
  */
 #ifndef KESTRUNE_RIG_H
@@ -161,6 +162,32 @@ struct FolderRequest {
     bool Picked; /* the picker returned an item */
 };
 std::vector<FolderRequest> &FolderRequests();
+
+/* ---- drawing, held objects and failures on request ---- */
+
+/*
+ * How many fonts, brushes, bitmaps, device contexts and menus the plug-in
+ * holds: made (CreateFontIndirectA, CreateSolidBrush, CreateCompatibleBitmap,
+ * CreateCompatibleDC, LoadMenuA) or borrowed (GetDC) and not yet released
+ * (DeleteObject, DeleteDC, DestroyMenu, ReleaseDC, each when it succeeded,
+ * and UnregisterClassA for the class's background brush).
+ */
+size_t ObjectsHeld();
+
+struct DrawnText {
+    int X;
+    int Y;
+    std::string Text;
+};
+/* Every TextOutA of the plug-in, in order; the call is carried out. */
+std::vector<DrawnText> &DrawnTexts();
+
+/*
+ * Makes the plug-in's next calls of a function fail, returning 0 with this
+ * last error: times calls, or every call when times is negative.  For
+ * RegisterClassA, CreateWindowExA, SystemParametersInfoA and BitBlt.
+ */
+void FailCalls(const std::string &function, DWORD error, int times = 1);
 
 /* ---- set-up ---- */
 
