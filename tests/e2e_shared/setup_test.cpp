@@ -30,14 +30,11 @@ DWORD RunAndWait(std::string commandLine)
     if (CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, CREATE_SUSPENDED, NULL, NULL, &startup, &process)) {
         AssignProcessToJobObject(job, process.hProcess);
         ResumeThread(process.hThread);
-        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
-        for (int wait = 0; wait < 600; wait++) {
-            if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting, sizeof accounting,
-                                           NULL) ||
-                !accounting.ActiveProcesses)
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION jobInfo = {};
+        for (int wait = 0; wait < 600; wait++, Sleep(100))
+            if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &jobInfo, sizeof jobInfo, NULL) ||
+                !jobInfo.ActiveProcesses)
                 break;
-            Sleep(100);
-        }
         if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0)
             GetExitCodeProcess(process.hProcess, &code);
         CloseHandle(process.hThread);
@@ -57,21 +54,17 @@ std::string Entry(const char *name)
     return type == REG_DWORD ? std::to_string(*(DWORD *)value) : std::string(value);
 }
 
-/* A top-level window of the player's main window class, as long as it lives. */
-struct PlayerWindow {
-    PlayerWindow()
-    {
-        WNDCLASSA windowClass = {};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(NULL);
-        windowClass.lpszClassName = "Winamp v1.x";
-        RegisterClassA(&windowClass);
-        Window = CreateWindowA("Winamp v1.x", "Winamp", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, NULL, NULL,
-                               GetModuleHandleA(NULL), NULL);
-    }
-    ~PlayerWindow() { DestroyWindow(Window); }
-    HWND Window;
-};
+/* A top-level window of the player's main window class: the player runs. */
+HWND OpenPlayerWindow()
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(NULL);
+    windowClass.lpszClassName = "Winamp v1.x";
+    RegisterClassA(&windowClass);
+    return CreateWindowA("Winamp v1.x", "Winamp", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, NULL, NULL,
+                         windowClass.hInstance, NULL);
+}
 
 class Setup : public PluginTest
 {
@@ -147,22 +140,21 @@ TEST_F(Setup, InstallsTheDllAndTheUninstallerTakesOutWhatItPutIn)
 
 TEST_F(Setup, SetupAndUninstallerRefuseWhileThePlayerRuns)
 {
-    {
-        PlayerWindow player;
-        ASSERT_NE(player.Window, (HWND)NULL);
-        EXPECT_EQ(Install(), ExitPlayerRunning);
-        EXPECT_FALSE(Installed());
-        EXPECT_FALSE(rig::FileExists(Uninstaller()));
-        EXPECT_EQ(Entry("UninstallString"), "<none>");
-    }
+    HWND player = OpenPlayerWindow();
+    ASSERT_NE(player, (HWND)NULL);
+    EXPECT_EQ(Install(), ExitPlayerRunning);
+    EXPECT_FALSE(Installed());
+    EXPECT_FALSE(rig::FileExists(Uninstaller()));
+    EXPECT_EQ(Entry("UninstallString"), "<none>");
+    DestroyWindow(player);
+
     ASSERT_EQ(Install(), 0u);
-    {
-        PlayerWindow player;
-        /* "_?=" runs the uninstaller in place, so its exit code is this process's. */
-        EXPECT_EQ(RunAndWait("\"" + Uninstaller() + "\" /S _?=" + player_ + "\\Plugins"), ExitPlayerRunning);
-        EXPECT_TRUE(Installed());
-        EXPECT_NE(Entry("UninstallString"), "<none>");
-    }
+    player = OpenPlayerWindow();
+    /* "_?=" runs the uninstaller in place, so its exit code is this process's. */
+    EXPECT_EQ(RunAndWait("\"" + Uninstaller() + "\" /S _?=" + player_ + "\\Plugins"), ExitPlayerRunning);
+    EXPECT_TRUE(Installed());
+    EXPECT_NE(Entry("UninstallString"), "<none>");
+    DestroyWindow(player);
     EXPECT_EQ(RunAndWait(Entry("QuietUninstallString")), 0u);
     EXPECT_FALSE(Installed());
 }
