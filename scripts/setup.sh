@@ -27,6 +27,8 @@ packages=(cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-win32 
           googletest wine64 xvfb xauth binutils-mingw-w64-i686 clang-format)
 # The native fuzz build (scripts/fuzz.sh): clang, and libFuzzer with the sanitizers' run-time.
 packages+=(clang libclang-rt-14-dev)
+# The setup program (makensis, with its x86 and x86_64 stubs) and the release zip and its checks (7z).
+packages+=(nsis p7zip-full)
 
 need_root() {
   if [ "$(id -u)" -ne 0 ]; then

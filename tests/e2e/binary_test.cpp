@@ -2,12 +2,15 @@
  * The shipped 32-bit DLL, read as a file: a PE32 DLL for i386 that exports
  * only the player's entry and imports only from Windows' own libraries,
  * with the common controls' initialisation imported from comctl32 by its
- * ordinal 17.  The path comes from the build (KESTRUNE_DLL32); without it
- * the tests are skipped.
+ * ordinal 17, and whose version resource carries the project's version
+ * (KESTRUNE_VERSION, from CMake).  The path comes from the build
+ * (KESTRUNE_DLL32); without it the tests are skipped.
  */
 #include <windows.h>
 
 #include <gtest/gtest.h>
+
+#include <stdio.h>
 
 #include <algorithm>
 #include <memory>
@@ -197,6 +200,55 @@ TEST_F(ShippedDll, ImportsCommonControlsInitialisationByOrdinal17)
             byOrdinal = true;
     }
     EXPECT_TRUE(byOrdinal) << "no comctl32 import by ordinal 17";
+}
+
+/* "major.minor.patch.build" of two version words of the fixed file information. */
+std::string VersionNumbers(DWORD high, DWORD low)
+{
+    char text[64];
+    snprintf(text, sizeof text, "%u.%u.%u.%u", HIWORD(high), LOWORD(high), HIWORD(low), LOWORD(low));
+    return text;
+}
+
+TEST_F(ShippedDll, VersionResourceCarriesTheProjectVersion)
+{
+    DWORD ignored = 0, size = GetFileVersionInfoSizeA(path_.c_str(), &ignored);
+    ASSERT_NE(size, 0u) << "no version resource (error " << GetLastError() << ")";
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoA(path_.c_str(), 0, size, info.data()));
+
+    VS_FIXEDFILEINFO *fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", (void **)&fixed, &length));
+    EXPECT_EQ(VersionNumbers(fixed->dwFileVersionMS, fixed->dwFileVersionLS), KESTRUNE_VERSION ".0");
+    EXPECT_EQ(VersionNumbers(fixed->dwProductVersionMS, fixed->dwProductVersionLS), KESTRUNE_VERSION ".0");
+    EXPECT_EQ(fixed->dwFileType, (DWORD)VFT_DLL);
+
+    /* The texts sit under the language and code page that the translation table names. */
+    WORD *translation = nullptr;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", (void **)&translation, &length));
+    ASSERT_GE(length, 4u);
+    char block[64];
+    snprintf(block, sizeof block, "\\StringFileInfo\\%04x%04x\\", translation[0], translation[1]);
+    /* Expected texts; the last three need only be there. */
+    std::string name = path_.substr(path_.find_last_of("\\/") + 1);
+    const std::pair<const char *, std::string> texts[] = {
+        {"FileVersion", KESTRUNE_VERSION},
+        {"ProductVersion", KESTRUNE_VERSION},
+        {"OriginalFilename", name},
+        {"InternalName", name.substr(0, name.rfind('.'))},
+        {"FileDescription", ""},
+        {"ProductName", ""},
+        {"LegalCopyright", ""},
+    };
+    for (const auto &text : texts) {
+        char *value = nullptr;
+        bool found = VerQueryValueA(info.data(), (std::string(block) + text.first).c_str(), (void **)&value, &length);
+        ASSERT_TRUE(found && length > 1) << text.first << " is missing or empty";
+        if (!text.second.empty()) {
+            EXPECT_EQ(std::string(value), text.second) << text.first;
+        }
+    }
 }
 
 } // namespace

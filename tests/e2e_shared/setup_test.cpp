@@ -1,0 +1,162 @@
+/*
+ * The setup program (installer/gen_Kestrune.nsi) run silently, as an
+ * administrator would: it puts the DLL under test into the Plugins folder of
+ * a stand-in player folder, writes its uninstaller and the entry in the list
+ * of installed programs, and never writes the shared plugin.ini; the
+ * uninstaller, run as that entry says, takes out exactly what setup put in.
+ * Both refuse while a window of the player's class exists.  The registry
+ * entry is machine-wide, hence a test of this kind.
+ */
+#include "tests/rig/fixture.h"
+
+namespace
+{
+
+const char UninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\gen_Kestrune";
+const DWORD ExitPlayerRunning = 3;
+
+/*
+ * Runs a command line and waits for it and for every process it starts:
+ * the uninstaller goes on in a copy of itself in the temporary folder.
+ * Returns the first process's exit code, or 0xFFFFFFFF when it did not end.
+ */
+DWORD RunAndWait(std::string commandLine)
+{
+    HANDLE job = CreateJobObjectA(NULL, NULL);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    DWORD code = 0xFFFFFFFF;
+    if (CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, CREATE_SUSPENDED, NULL, NULL, &startup, &process)) {
+        AssignProcessToJobObject(job, process.hProcess);
+        ResumeThread(process.hThread);
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION jobInfo = {};
+        for (int wait = 0; wait < 600; wait++, Sleep(100))
+            if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &jobInfo, sizeof jobInfo, NULL) ||
+                !jobInfo.ActiveProcesses)
+                break;
+        if (WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0)
+            GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(job);
+    return code;
+}
+
+/* A value of the setup program's registry entry as text; "<none>" when missing. */
+std::string Entry(const char *name)
+{
+    char value[1024];
+    DWORD size = sizeof value, type = 0;
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, UninstallKey, name, RRF_RT_REG_SZ | RRF_RT_REG_DWORD, &type, value, &size))
+        return "<none>";
+    return type == REG_DWORD ? std::to_string(*(DWORD *)value) : std::string(value);
+}
+
+/* A top-level window of the player's main window class: the player runs. */
+HWND OpenPlayerWindow()
+{
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DefWindowProcA;
+    windowClass.hInstance = GetModuleHandleA(NULL);
+    windowClass.lpszClassName = "Winamp v1.x";
+    RegisterClassA(&windowClass);
+    return CreateWindowA("Winamp v1.x", "Winamp", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, NULL, NULL,
+                         windowClass.hInstance, NULL);
+}
+
+class Setup : public PluginTest
+{
+  protected:
+    void SetUp() override
+    {
+        PluginTest::SetUp();
+        /* A blank in the folder's name, as in "Program Files". */
+        player_ = Folder() + "Player folder";
+        rig::MakeFolders(Plugins());
+        rig::WriteFile(player_ + "\\winamp.exe", "");
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey);
+    }
+
+    std::string Plugins() const { return player_ + "\\Plugins\\"; }
+    std::string Uninstaller() const { return Plugins() + "uninstall-gen_Kestrune.exe"; }
+    DWORD Install() { return RunAndWait("\"" + rig::BuildPath(KESTRUNE_TEST_SETUP) + "\" /S /D=" + player_); }
+    bool Installed() const { return rig::FileExists(Plugins() + "gen_Kestrune.dll"); }
+
+    std::string player_;
+};
+
+struct SettingsCase {
+    const char *Switches;
+    const char *Before; /* plugin.ini */
+    const char *After;
+};
+
+/*
+ * Without the switch nothing writes plugin.ini, so it stays byte for byte,
+ * blank lines and blanks around "=" included.  With it the plug-in's section
+ * goes; Wine's profile writer drops blank lines and such blanks whenever it
+ * rewrites the file, so that file is written without them.
+ */
+const SettingsCase SettingsCases[] = {
+    {"", "[Other plug-in]\r\nWindow = 3\r\n\r\n[Vellacord_Tovk]\r\nUseLog=0\r\n\r\n",
+     "[Other plug-in]\r\nWindow = 3\r\n\r\n[Vellacord_Tovk]\r\nUseLog=0\r\n\r\n"},
+    {" /REMOVESETTINGS",
+     "[Other plug-in]\r\nWindow=3\r\n[Vellacord_Tovk]\r\nUseLog=0\r\nZelt_Mode=1\r\n[Last]\r\nA=1\r\n",
+     "[Other plug-in]\r\nWindow=3\r\n[Last]\r\nA=1\r\n"},
+};
+
+TEST_F(Setup, InstallsTheDllAndTheUninstallerTakesOutWhatItPutIn)
+{
+    for (const SettingsCase &c : SettingsCases) {
+        SCOPED_TRACE(std::string("uninstaller switches \"") + c.Switches + "\"");
+        rig::WriteFile(Plugins() + "plugin.ini", c.Before);
+        ASSERT_EQ(Install(), 0u);
+
+        EXPECT_EQ(rig::ReadFile(Plugins() + "gen_Kestrune.dll"), rig::ReadFile(DllPath()));
+        ASSERT_TRUE(rig::FileExists(Uninstaller()));
+        EXPECT_EQ(rig::ReadFile(Plugins() + "plugin.ini"), c.Before);
+        size_t bytes = rig::ReadFile(DllPath()).size() + rig::ReadFile(Uninstaller()).size();
+        const std::pair<const char *, std::string> values[] = {
+            {"DisplayVersion", KESTRUNE_VERSION},
+            {"UninstallString", "\"" + Uninstaller() + "\""},
+            {"QuietUninstallString", "\"" + Uninstaller() + "\" /S"},
+            {"InstallLocation", player_},
+            {"EstimatedSize", std::to_string((bytes + 1023) / 1024)},
+        };
+        for (const auto &value : values)
+            EXPECT_EQ(Entry(value.first), value.second) << value.first;
+        EXPECT_NE(Entry("DisplayName").find(KESTRUNE_VERSION), std::string::npos) << Entry("DisplayName");
+        EXPECT_NE(Entry("Publisher"), "<none>");
+
+        EXPECT_EQ(RunAndWait(Entry("QuietUninstallString") + c.Switches), 0u);
+        EXPECT_FALSE(Installed());
+        EXPECT_FALSE(rig::FileExists(Uninstaller()));
+        EXPECT_EQ(Entry("UninstallString"), "<none>");
+        EXPECT_EQ(rig::ReadFile(Plugins() + "plugin.ini"), c.After);
+    }
+}
+
+TEST_F(Setup, SetupAndUninstallerRefuseWhileThePlayerRuns)
+{
+    HWND player = OpenPlayerWindow();
+    ASSERT_NE(player, (HWND)NULL);
+    EXPECT_EQ(Install(), ExitPlayerRunning);
+    EXPECT_FALSE(Installed());
+    EXPECT_FALSE(rig::FileExists(Uninstaller()));
+    EXPECT_EQ(Entry("UninstallString"), "<none>");
+    DestroyWindow(player);
+
+    ASSERT_EQ(Install(), 0u);
+    player = OpenPlayerWindow();
+    /* "_?=" runs the uninstaller in place, so its exit code is this process's. */
+    EXPECT_EQ(RunAndWait("\"" + Uninstaller() + "\" /S _?=" + player_ + "\\Plugins"), ExitPlayerRunning);
+    EXPECT_TRUE(Installed());
+    EXPECT_NE(Entry("UninstallString"), "<none>");
+    DestroyWindow(player);
+    EXPECT_EQ(RunAndWait(Entry("QuietUninstallString")), 0u);
+    EXPECT_FALSE(Installed());
+}
+
+} // namespace
