@@ -33,6 +33,16 @@ static void PaintAndSettle(HWND window)
     PlayerPumpFor(100);
 }
 
+/* The shown window of this class and caption after the thread's messages have run; a failure when there is none. */
+static HWND Opened(const char *className, const char *caption, const char *what)
+{
+    PlayerPump();
+    HWND window = FindShown(className, caption);
+    if (!window)
+        DemoFailed(what);
+    return window;
+}
+
 static std::string ItemText(HWND dialog, int id)
 {
     char text[MAX_PATH] = "";
@@ -157,12 +167,9 @@ void ShowNowPlayingDialogs(bool canDraw)
     if (canDraw) {
         printf("tray icon, left click: the Now Playing dialog\n");
         SendMessageA(PlayerWindow(), WM_TRAY_NOTIFY, TRAY_ICON_ID, WM_LBUTTONDOWN);
-        PlayerPump();
-        HWND dialog = FindShown("#32770", "Now Playing");
-        if (!dialog) {
-            DemoFailed("the Now Playing dialog");
+        HWND dialog = Opened("#32770", "Now Playing", "the Now Playing dialog");
+        if (!dialog)
             return;
-        }
         PrintNowPlayingFields(dialog);
         PaintAndSettle(dialog);
         Screenshot(dialog, "now-playing");
@@ -173,12 +180,9 @@ void ShowNowPlayingDialogs(bool canDraw)
                (unsigned)IDC_SWITCH_VIEW);
         SendMessageA(PlayerWindow(), WM_COMMAND, IDC_SWITCH_VIEW, 0);
     }
-    PlayerPump();
-    HWND panel = FindShown("#32770", "Control Panel");
-    if (!panel) {
-        DemoFailed("the Control Panel dialog");
+    HWND panel = Opened("#32770", "Control Panel", "the Control Panel dialog");
+    if (!panel)
         return;
-    }
     printf("  dialog \"Control Panel\" is open\n");
     PrintButtons(panel);
     if (canDraw) {
@@ -313,12 +317,9 @@ void ShowCuePointTweaker(void)
 {
     printf("plug-in command IDC_CUE_SHEET (%u): the cue point tweaker\n", (unsigned)IDC_CUE_SHEET);
     SendMessageA(PlayerWindow(), WM_COMMAND, IDC_CUE_SHEET, 0);
-    PlayerPump();
-    HWND tweaker = FindShown("#32770", "Cue Point Tweaker");
-    if (!tweaker) {
-        DemoFailed("the cue point tweaker");
+    HWND tweaker = Opened("#32770", "Cue Point Tweaker", "the cue point tweaker");
+    if (!tweaker)
         return;
-    }
     printf("  it opens on the player's position (%d ms): %s\n", Player().OutputMs,
            ItemText(tweaker, IDC_CUE_LOCATION).c_str());
     HWND spin = GetDlgItem(tweaker, IDC_CUE_SPIN);
@@ -348,12 +349,9 @@ void ShowMarquee(void)
 {
     printf("plug-in command ID_MARQUEE (%u): the marquee\n", (unsigned)ID_MARQUEE);
     SendMessageA(PlayerWindow(), WM_COMMAND, ID_MARQUEE, 0);
-    PlayerPump();
-    HWND marquee = FindShown("gen_Kestrune_MARQUEE", NULL);
-    if (!marquee) {
-        DemoFailed("the marquee");
+    HWND marquee = Opened("gen_Kestrune_MARQUEE", NULL, "the marquee");
+    if (!marquee)
         return;
-    }
     RECT area;
     GetWindowRect(marquee, &area);
     printf("  it covers (%ld, %ld)-(%ld, %ld)\n", area.left, area.top, area.right, area.bottom);
