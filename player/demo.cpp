@@ -1,15 +1,23 @@
 /*
  * kestrune_player_demo.exe: the stand-in player loads gen_Kestrune.dll from
  * a Plugins folder beside itself, with the test rig attached, moves through
- * a small playlist and quits, printing what the plug-in did on the way.
+ * a small playlist of real MP3 files that the demo writes beside itself,
+ * shows each of the plug-in's windows at work (demo_windows.cpp) with a
+ * screenshot of each, and quits, printing what the plug-in did on the way.
+ * Exits with 1 when a window it should show did not appear.
  */
+#include "player/demo.h"
 #include "player/player.h"
+#include "player/screenshot.h"
+#include "player/silent_mp3.h"
 #include "res/resource.h"
 #include "tests/rig/rig.h"
 
 #include <shellapi.h>
 
 #include <stdio.h>
+
+#include <vector>
 
 static size_t BoxesShown;
 static size_t DebugTextsShown;
@@ -32,7 +40,7 @@ static std::string Printable(const std::string &text)
     return shown;
 }
 
-static void PrintNewBoxesAndDebugOutput(void)
+void PrintNewBoxesAndDebugOutput(void)
 {
     for (; BoxesShown < rig::Boxes().size(); BoxesShown++) {
         const rig::Box &box = rig::Boxes()[BoxesShown];
@@ -86,30 +94,99 @@ static void PrintFile(const char *label, const std::string &path)
     }
 }
 
+/*
+ * The marquee's four rows in the demo's plugin.ini, in the row order
+ * Title, Artist, Album, Time: font description (height, width, escapement,
+ * orientation, weight, italic, underline, strike-out, character set,
+ * precisions, quality, pitch and family), face and colour.  The faces are
+ * those of the DejaVu family, which every Debian machine with fontconfig
+ * has, and which Wine finds through it.
+ */
+static const struct {
+    const char *Row;
+    const char *Description;
+    const char *Face;
+    COLORREF Colour;
+} MarqueeRows[] = {
+    {"Title", "-104:0:0:0:700:0:0:0:0:0:0:4:0", "DejaVu Serif", RGB(255, 204, 72)},
+    {"Artist", "-64:0:0:0:400:0:0:0:0:0:0:4:0", "DejaVu Sans", RGB(140, 200, 255)},
+    {"Album", "-52:0:0:0:400:1:0:0:0:0:0:4:0", "DejaVu Serif", RGB(214, 176, 255)},
+    {"Time", "-60:0:0:0:700:0:0:0:0:0:0:4:0", "DejaVu Sans Mono", RGB(128, 232, 176)},
+};
+static const COLORREF MarqueeBackground = RGB(18, 26, 48);
+
+/* The settings the demo starts with: its own files, no dialog at start, and the marquee's styles. */
+static std::string DemoSettings(const std::string &plugins)
+{
+    std::string ini = "[Vellacord_Tovk]\r\n"
+                      "AlwaysConfigureOnLaunch=0\r\n"
+                      "UseNowPlaying=0\r\n"
+                      "SignatureFileName=" +
+                      plugins + "signature.txt\r\nLogFileName=" + plugins + "kestrune.log\r\nM3UFileName=" + plugins +
+                      "master.m3u\r\nMarqueeBackground=" + std::to_string(MarqueeBackground) + "\r\n";
+    for (const auto &row : MarqueeRows)
+        ini += std::string("MarqueeForeground_") + row.Row + "=" + std::to_string(row.Colour) + "\r\nFont_" + row.Row +
+               "_Description=" + row.Description + "\r\nFONT_" + row.Row + "_FaceName=" + row.Face + "\r\nFONT_" +
+               row.Row + "_Display=1\r\n";
+    return ini;
+}
+
 /* Lays out the Plugins folder: the DLL, a settings file and an empty signature file. */
 static bool PreparePluginsFolder(const std::string &plugins)
 {
     rig::MakeFolders(plugins);
-    for (const char *old : {"plugin.ini", "kestrune.log", "signature.txt", "gen_Kestrune.dll"})
+    for (const char *old : {"plugin.ini", "kestrune.log", "signature.txt", "master.m3u", "gen_Kestrune.dll"})
         DeleteFileA((plugins + old).c_str());
     std::string dll = rig::BuildPath(KESTRUNE_DLL_UNDER_TEST);
     if (!CopyFileA(dll.c_str(), (plugins + "gen_Kestrune.dll").c_str(), FALSE)) {
         printf("cannot copy %s to %s (error %lu)\n", dll.c_str(), plugins.c_str(), GetLastError());
         return false;
     }
-    rig::WriteFile(plugins + "plugin.ini", "[Vellacord_Tovk]\r\n"
-                                           "AlwaysConfigureOnLaunch=0\r\n"
-                                           "UseNowPlaying=0\r\n"
-                                           "SignatureFileName=" +
-                                               plugins +
-                                               "signature.txt\r\n"
-                                               "LogFileName=" +
-                                               plugins + "kestrune.log\r\n");
+    rig::WriteFile(plugins + "plugin.ini", DemoSettings(plugins));
     rig::WriteFile(plugins + "signature.txt", "");
     printf("a %d-bit stand-in player; the DLL under test: %s\n", (int)sizeof(void *) * 8, dll.c_str());
     printf("Plugins folder: %s\n", plugins.c_str());
     PrintFile("plugin.ini before start", plugins + "plugin.ini");
     return true;
+}
+
+/*
+ * The demo's playlist: real MP3 files that it writes into a Music folder
+ * beside itself, each a second and a quarter of silence with an ID3v1 tag.
+ * The stand-in player reports the lengths of its own entries, as the player
+ * reports what it has read of a file.
+ */
+struct DemoTrack {
+    const char *File;
+    Mp3Tag Tag;
+    int LengthSeconds;
+};
+static const DemoTrack Tracks[] = {
+    {"Morning Walk.mp3",
+     {"Morning Walk", "The Quiet Harbours", "Lanterns at Low Tide", "2021", "Silence, written by the demo", 1, 12},
+     185},
+    {"Harbour Lights.mp3",
+     {"Harbour Lights", "The Quiet Harbours", "Lanterns at Low Tide", "2021", "Silence, written by the demo", 4, 12},
+     242},
+    {"Last Train.mp3",
+     {"Last Train Home", "Mira Calloway", "Paper Constellations", "2023", "Silence, written by the demo", 7, 8},
+     301},
+};
+enum { TRACK_COUNT = sizeof Tracks / sizeof Tracks[0], DEMO_FRAMES = 48 };
+
+static std::string MusicFolder;
+
+static void WriteDemoMusic(void)
+{
+    rig::MakeFolders(MusicFolder);
+    double seconds = (double)DEMO_FRAMES * SILENT_MP3_FRAME_SAMPLES / SILENT_MP3_SAMPLE_RATE;
+    for (const DemoTrack &track : Tracks) {
+        std::string bytes = SilentMp3(track.Tag, DEMO_FRAMES);
+        rig::WriteFile(MusicFolder + track.File, bytes);
+        printf("demo music: %s%s, %u bytes: %d frames of silence (%.2f s), tag \"%s\" / \"%s\" / \"%s\"\n",
+               MusicFolder.c_str(), track.File, (unsigned)bytes.size(), DEMO_FRAMES, seconds, track.Tag.Title.c_str(),
+               track.Tag.Artist.c_str(), track.Tag.Album.c_str());
+    }
 }
 
 static void PrintRecord(void)
@@ -138,66 +215,42 @@ static void PrintRequests(size_t from)
 
 static std::string SignaturePath;
 
-/*
- * Writes what the screen shows of a window to a 24-bit BMP file.  The
- * virtual display has no window manager, so the screen's pixels are the
- * window's own.
- */
-static bool SaveScreenshot(HWND window, const std::string &path)
+/* ---- screenshots and the windows that did not appear ---- */
+
+std::string ScreenshotFolder;
+static std::vector<std::string> Failures;
+
+void DemoFailed(const std::string &what)
 {
-    RECT area;
-    GetWindowRect(window, &area);
-    int width = area.right - area.left, height = area.bottom - area.top;
-    BITMAPINFOHEADER info = {sizeof info, width, -height, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    DWORD rowBytes = ((DWORD)width * 3 + 3) & ~3u, imageBytes = rowBytes * (DWORD)height;
-    void *pixels = NULL;
-    HDC screen = GetDC(NULL), memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(screen, (BITMAPINFO *)&info, DIB_RGB_COLORS, &pixels, NULL, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    bool copied = pixels && BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
-    if (copied) {
-        BITMAPFILEHEADER file = {0x4D42, (DWORD)(sizeof file + sizeof info + imageBytes), 0, 0,
-                                 (DWORD)(sizeof file + sizeof info)};
-        rig::WriteFile(path, std::string((const char *)&file, sizeof file) +
-                                 std::string((const char *)&info, sizeof info) +
-                                 std::string((const char *)pixels, imageBytes));
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(NULL, screen);
-    return copied;
+    printf("  FAILED: %s\n", what.c_str());
+    Failures.push_back(what);
 }
 
-/*
- * The configuration dialog, opened as the tray menu's "Configure" opens it:
- * what it shows, a screenshot beside the program, and OK, pressed by the
- * rig from inside the dialog's own modal loop.
- */
-static void ShowConfigurationDialog(void)
+HWND FindShown(const char *className, const char *caption)
 {
-    rig::OnDialog("Tovk's WinAmp Logging/Play List Utility Plug-In", [](HWND dialog, int call) {
-        if (call == 0) { /* the dialog paints first */
-            RedrawWindow(dialog, NULL, NULL, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-            return;
-        }
-        char text[MAX_PATH];
-        GetWindowTextA(dialog, text, sizeof text);
-        printf("  dialog \"%s\" is open, owned by the player's window\n", text);
-        GetDlgItemTextA(dialog, IDC_LOG_EDIT, text, sizeof text);
-        printf("  log file \"%s\", use: %s\n", text, IsDlgButtonChecked(dialog, IDC_USE_LOG) ? "yes" : "no");
-        GetDlgItemTextA(dialog, IDC_SIGNATURE_EDIT, text, sizeof text);
-        printf("  signature file \"%s\", use: %s\n", text,
-               IsDlgButtonChecked(dialog, IDC_USE_SIGNATURE) ? "yes" : "no");
-        std::string shot = rig::ExecutableFolder() + "config-dialog.bmp";
-        printf("  screenshot: %s\n", SaveScreenshot(dialog, shot) ? shot.c_str() : "could not be taken");
-        printf("  pressing OK\n");
-        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    });
-    printf("plug-in command ID_CONFIGURE (%u): the configuration dialog\n", (unsigned)ID_CONFIGURE);
-    SendMessageA(PlayerWindow(), WM_COMMAND, ID_CONFIGURE, 0);
-    printf("  closed; the player's window is %s again\n", IsWindowEnabled(PlayerWindow()) ? "enabled" : "disabled");
-    PrintNewBoxesAndDebugOutput();
+    for (HWND window = NULL; (window = FindWindowExA(NULL, window, className, caption)) != NULL;)
+        if (IsWindowVisible(window) && GetWindowThreadProcessId(window, NULL) == GetCurrentThreadId())
+            return window;
+    return NULL;
+}
+
+static void Reported(const std::string &failure, const char *name)
+{
+    std::string path = ScreenshotFolder + name + ".bmp";
+    if (failure.empty())
+        printf("  screenshot: %s\n", path.c_str());
+    else
+        DemoFailed(std::string("the screenshot ") + name + ": " + failure);
+}
+
+void Screenshot(HWND window, const char *name)
+{
+    Reported(SaveWindowShot(window, ScreenshotFolder + name + ".bmp"), name);
+}
+
+void ScreenshotOfRegion(RECT area, const char *name)
+{
+    Reported(SaveScreenRegion(area, ScreenshotFolder + name + ".bmp"), name);
 }
 
 /*
@@ -231,21 +284,18 @@ static void SendPluginCommands(void)
 static void PlayThrough(void)
 {
     PlayerState &player = Player();
-    const char *files[] = {"C:\\Music\\Morning Walk.mp3", "C:\\Music\\Harbour Lights.mp3", "C:\\Music\\Last Train.mp3"};
-    int lengths[] = {185, 242, 301};
-    for (int i = 0; i < 3; i++) {
+    for (const DemoTrack &track : Tracks) {
         PlayerEntry entry;
-        entry.File = files[i];
-        entry.Title = std::string("Demo Band - ") + (strrchr(files[i], '\\') + 1);
-        entry.Title.resize(entry.Title.size() - 4);
-        entry.LengthSeconds = lengths[i];
+        entry.File = MusicFolder + track.File;
+        entry.Title = track.Tag.Artist + " - " + track.Tag.Title;
+        entry.LengthSeconds = track.LengthSeconds;
         player.Playlist.push_back(entry);
     }
     player.Status = HOST_STATUS_PLAYING;
     player.OutputMs = 0;
     for (int tick = 0; tick < 4; tick++) {
-        player.Position = tick < 3 ? tick : 2;
-        player.LengthSeconds = lengths[player.Position];
+        player.Position = tick < TRACK_COUNT ? tick : TRACK_COUNT - 1;
+        player.LengthSeconds = Tracks[player.Position].LengthSeconds;
         size_t requests = player.Requests.size();
         printf("tick %d: the player is at entry %d \"%s\"\n", tick + 1, player.Position,
                player.Playlist[player.Position].File.c_str());
@@ -263,8 +313,13 @@ int main(void)
     setvbuf(stdout, NULL, _IONBF, 0);
     std::string plugins = rig::ExecutableFolder() + "Plugins\\";
     SignaturePath = plugins + "signature.txt";
+    MusicFolder = rig::ExecutableFolder() + "Music\\";
+    ScreenshotFolder = rig::ExecutableFolder() + "screenshots\\";
+    rig::RemoveTree(ScreenshotFolder);
+    rig::MakeFolders(ScreenshotFolder);
     if (!PreparePluginsFolder(plugins))
         return 1;
+    WriteDemoMusic();
 
     HWND window = PlayerCreateWindow();
     printf("player window %p (class \"KestrunePlayer\")\n", (void *)window);
@@ -286,8 +341,24 @@ int main(void)
     PrintTrayCalls(0);
     PrintNewBoxesAndDebugOutput();
 
-    ShowConfigurationDialog();
+    /* Without drawing, edit controls crash when they are given a text, and no picture can be taken. */
+    bool canDraw = rig::DrawingWorks();
+    if (!canDraw)
+        printf("this system cannot draw (%s), and edit controls given a text would crash here: this run skips the "
+               "configuration dialog with the font and colour pickers, the Now Playing layout, the cue point "
+               "tweaker and the marquee, and takes no screenshots (the x86_64 run shows them all)\n",
+               rig::DrawingFailure().c_str());
+    if (canDraw)
+        ShowConfigurationDialogAndPickers();
     PlayThrough();
+    Player().OutputMs = 83500;
+    printf("the player plays on: %d ms into entry %d\n", Player().OutputMs, Player().Position);
+    ShowNowPlayingDialogs(canDraw);
+    ShowTrayMenu(canDraw);
+    if (canDraw) {
+        ShowCuePointTweaker();
+        ShowMarquee();
+    }
     SendPluginCommands();
 
     size_t trayCalls = rig::TrayCalls().size();
@@ -305,5 +376,10 @@ int main(void)
     PrintFile("log file", plugins + "kestrune.log");
     PrintFile("signature file", plugins + "signature.txt");
     PlayerDestroyWindow();
-    return 0;
+    if (Failures.empty())
+        return 0;
+    printf("the demo failed: %u window(s) did not appear or could not be shot:\n", (unsigned)Failures.size());
+    for (const std::string &failure : Failures)
+        printf("  %s\n", failure.c_str());
+    return 1;
 }

@@ -6,7 +6,8 @@
 # build/dll for the shipped DLL, build/tests for the x86_64 tests and
 # build/tests32 for the i686 tests, each test build with its Wine prefix;
 # with BUILD_DIR set, $BUILD_DIR-dll, $BUILD_DIR-tests and $BUILD_DIR-tests32
-# instead (BUILD_DIR=build/me, relative to the root, or an absolute path).
+# instead (BUILD_DIR=build/me, relative to the root, or an absolute path);
+# the demo's screenshots go to build/screenshots or $BUILD_DIR-screenshots.
 # Wine's 32-bit DLLs are in build/wow64 of the checkout whatever BUILD_DIR.
 #
 # Two test architectures, each with its own build and prefix:
@@ -23,16 +24,18 @@ wineserver=/usr/lib/wine/wineserver
 
 wow64_dlls="$root/build/wow64/dlls"
 
-# Sets dll_build, tests_build and tests32_build, moves to the root and
-# installs what is missing.
+# Sets dll_build, tests_build, tests32_build and screenshots (the demo's
+# PNG files: build/screenshots, or $BUILD_DIR-screenshots), moves to the
+# root and installs what is missing.
 prepare_build() {
   cd "$root"
   if [ -n "${BUILD_DIR:-}" ]; then
     local base
     case "$BUILD_DIR" in /*) base="$BUILD_DIR" ;; *) base="$root/$BUILD_DIR" ;; esac
-    dll_build="$base-dll" tests_build="$base-tests" tests32_build="$base-tests32"
+    dll_build="$base-dll" tests_build="$base-tests" tests32_build="$base-tests32" screenshots="$base-screenshots"
   else
     dll_build="$root/build/dll" tests_build="$root/build/tests" tests32_build="$root/build/tests32"
+    screenshots="$root/build/screenshots"
   fi
   bash scripts/setup.sh
 }

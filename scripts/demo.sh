@@ -4,7 +4,16 @@
 # kestrune_player_demo.exe under wine64's WoW64 mode, in a virtual X
 # display: the player loads the DLL from a Plugins folder beside itself and
 # prints what the plug-in does.  A second part runs the same sources'
-# x86_64 DLL in the x86_64 player under plain wine64.
+# x86_64 DLL in the x86_64 player under plain wine64, where every window of
+# the plug-in is shown and shot: the player writes BMP files, and this
+# script turns them into PNG files in build/screenshots/ (the marquee, which
+# covers the whole 1280 x 1024 screen, at half size).  32-bit code cannot
+# draw in WoW64 mode, so the first part skips the windows that need drawing
+# and says so.
+#
+# Exits with 1 when either run failed (a window the demo should show did
+# not appear, or the player crashed) or a screenshot is missing; both runs
+# go on regardless, so everything that works is still shown.
 #
 # Build directories as for scripts/test.sh: build/dll, build/tests32 and
 # build/tests, or $BUILD_DIR-dll, $BUILD_DIR-tests32 and $BUILD_DIR-tests.
@@ -25,11 +34,36 @@ configure_tests i686
 cmake --build "$tests32_build" --target kestrune_player_demo >/dev/null
 
 echo "== the shipped DLL in the 32-bit player, under wine64's WoW64 mode"
-in_display i686 scripts/run-demo.sh "$tests32_build"
+failed=()
+in_display i686 scripts/run-demo.sh "$tests32_build" || failed+=("the 32-bit run (exit code $?)")
 
 echo "== building the x86_64 stand-in player and the x86_64 DLL"
 configure_tests x86_64
 cmake --build "$tests_build" --target kestrune_player_demo >/dev/null
 
 echo "== the x86_64 DLL in the x86_64 player, under wine64"
-in_display x86_64 scripts/run-demo.sh "$tests_build"
+rm -rf "$tests_build/screenshots"
+in_display x86_64 scripts/run-demo.sh "$tests_build" || failed+=("the x86_64 run (exit code $?)")
+
+# The windows the x86_64 run shoots, in the order it shows them.
+shots=(config-dialog font-picker colour-picker now-playing control-panel tray-menu cue-point-tweaker marquee)
+echo "== screenshots in $screenshots"
+rm -rf "$screenshots"
+mkdir -p "$screenshots"
+for shot in "${shots[@]}"; do
+  bmp="$tests_build/screenshots/$shot.bmp" png="$screenshots/$shot.png"
+  if [ ! -f "$bmp" ]; then
+    echo "$shot: not taken"
+    failed+=("the screenshot $shot")
+    continue
+  fi
+  resize=()
+  [ "$shot" = marquee ] && resize=(-resize 50%)
+  convert "$bmp" "${resize[@]}" -strip "$png"
+  echo "$png: $(identify -format '%wx%h' "$png"), $(stat -c %s "$png") bytes"
+done
+
+if [ ${#failed[@]} -ne 0 ]; then
+  printf 'demo.sh: failed: %s\n' "${failed[@]}" >&2
+  exit 1
+fi

@@ -25,6 +25,8 @@ apt_wait=(-o DPkg::Lock::Timeout=300)
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-win32 g++-mingw-w64-i686-posix
           googletest wine64 xvfb xauth binutils-mingw-w64-i686 clang-format)
+# The demo turns its screenshots into PNG files with ImageMagick's convert.
+packages+=(imagemagick)
 # The native fuzz build (scripts/fuzz.sh): clang, and libFuzzer with the sanitizers' run-time.
 packages+=(clang libclang-rt-14-dev)
 # The setup program (makensis, with its x86 and x86_64 stubs) and the release zip and its checks (7z).
