@@ -9,8 +9,9 @@
 # The release target of the DLL build (scripts/release.sh) writes, into
 # KESTRUNE_RELEASE_DIR:
 #   gen_Kestrune-<version>-setup.exe  the setup program of the 32-bit DLL
-#   gen_Kestrune-<version>.zip        the DLL, the user guide, the licence and
-#                                     the read-me for installing by hand
+#   gen_Kestrune-<version>.zip        the DLL, the user guide with its
+#                                     screenshots, the licence and the
+#                                     read-me for installing by hand
 find_program(KESTRUNE_MAKENSIS makensis REQUIRED)
 find_program(KESTRUNE_7Z 7z REQUIRED)
 set(KESTRUNE_RELEASE_NAME gen_Kestrune-${PROJECT_VERSION})
@@ -34,7 +35,9 @@ if(NOT KESTRUNE_TESTS)
 
   # The zip's files, under the names they have in it, staged in one folder.
   set(stage ${CMAKE_BINARY_DIR}/zip)
-  set(zipped gen_Kestrune.dll README-install.txt user-guide.md LICENSE.txt)
+  # The guide's pictures go with it, in the folder its links name.
+  file(GLOB KESTRUNE_SCREENSHOTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/docs/screenshots/*.png)
+  set(zipped gen_Kestrune.dll README-install.txt user-guide.md LICENSE.txt screenshots)
   add_custom_command(
     OUTPUT ${zip}
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${stage} ${zip}
@@ -43,9 +46,10 @@ if(NOT KESTRUNE_TESTS)
     COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/docs/README-install.txt ${stage}/README-install.txt
     COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/docs/user-guide.md ${stage}/user-guide.md
     COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/LICENSE ${stage}/LICENSE.txt
+    COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/docs/screenshots ${stage}/screenshots
     COMMAND ${CMAKE_COMMAND} -E chdir ${stage} ${KESTRUNE_7Z} a -tzip -bd -bso0 ${zip} ${zipped}
     DEPENDS gen_Kestrune ${CMAKE_SOURCE_DIR}/docs/README-install.txt ${CMAKE_SOURCE_DIR}/docs/user-guide.md
-            ${CMAKE_SOURCE_DIR}/LICENSE
+            ${CMAKE_SOURCE_DIR}/LICENSE ${KESTRUNE_SCREENSHOTS}
     COMMENT "Release zip ${zip}"
     VERBATIM)
   add_custom_target(release DEPENDS ${setup} ${zip})

@@ -3,8 +3,9 @@
 # the project's version (CMakeLists.txt), into build/release/ (or
 # $BUILD_DIR-release with BUILD_DIR set):
 #   gen_Kestrune-<version>-setup.exe  the setup program (installer/gen_Kestrune.nsi)
-#   gen_Kestrune-<version>.zip        the DLL, docs/user-guide.md, the licence
-#                                     and docs/README-install.txt
+#   gen_Kestrune-<version>.zip        the DLL, docs/user-guide.md with its
+#                                     screenshots, the licence and
+#                                     docs/README-install.txt
 # It builds the DLL as scripts/test.sh does, then the release target of
 # its build (cmake/release.cmake), and checks both files' contents.
 #
