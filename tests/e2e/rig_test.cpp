@@ -205,7 +205,7 @@ TEST_F(Rig, LoadedDllIsTheShippedFileInTheI686BuildOnly)
  * The platform self-checks pass in every x86_64 run, so the checks they
  * guard always run there, and each failure says why.  What a skip is said
  * to be for fails exactly where its self-check does: the DLL's own icon
- * resource, an image list and a combo box.  So a skip never hides a fault
+ * and bitmap resources, an image list and a combo box.  So a skip never hides a fault
  * of the DLL, and a system that can do these is never skipped.
  */
 TEST_F(Rig, SelfChecksPassOnX86_64AndAgreeWithWhatTheyGuard)
@@ -213,6 +213,7 @@ TEST_F(Rig, SelfChecksPassOnX86_64AndAgreeWithWhatTheyGuard)
     WriteSettings("AlwaysConfigureOnLaunch=0\r\n");
     ASSERT_EQ(StartPlugin(), 0);
     HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 1);
+    HANDLE bitmap = LoadImageA(PlayerPluginModule(), MAKEINTRESOURCEA(IDB_LOAD_PELMIX), IMAGE_BITMAP, 0, 0, 0);
     HWND combo =
         CreateWindowExA(0, "COMBOBOX", "", WS_POPUP | CBS_DROPDOWNLIST, 0, 0, 100, 100, NULL, NULL, NULL, NULL);
     const struct {
@@ -221,7 +222,7 @@ TEST_F(Rig, SelfChecksPassOnX86_64AndAgreeWithWhatTheyGuard)
         bool Guarded; /* what a skip on this check is for works */
     } checks[] = {{rig::IconResourcesLoad(), rig::IconResourcesFailure(),
                    LoadIconA(PlayerPluginModule(), MAKEINTRESOURCEA(103)) != NULL},
-                  {rig::DrawingWorks(), rig::DrawingFailure(), list != NULL},
+                  {rig::DrawingWorks(), rig::DrawingFailure(), list && bitmap},
                   {rig::TextMeasures(), rig::TextMeasuringFailure(), combo != NULL}};
     for (const auto &check : checks) {
         EXPECT_TRUE(check.Passes || sizeof(void *) == 4) << check.Failure;
@@ -231,6 +232,8 @@ TEST_F(Rig, SelfChecksPassOnX86_64AndAgreeWithWhatTheyGuard)
     }
     if (list)
         ImageList_Destroy(list);
+    if (bitmap)
+        DeleteObject(bitmap);
     if (combo)
         DestroyWindow(combo);
 }

@@ -757,7 +757,7 @@ std::string DrawingFailure()
     return DrawingProbe().empty()
                ? std::string()
                : "drawing on a device context fails on this system, so nothing can be drawn or "
-                 "read back as pixels and no image list can be made (the folder picker shows one): " +
+                 "read back as pixels and no bitmap or image list can be made (the folder picker shows one): " +
                      DrawingProbe();
 }
 

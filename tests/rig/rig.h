@@ -206,9 +206,10 @@ std::string BuildPath(const std::string &path);
  *
  * DrawingWorks: a pixel set in a DIB section selected into a memory device
  * context reads back.  Without it nothing can be drawn or read back as
- * pixels, and no image list can be made (ImageList_Create needs a memory
- * device context), so the folder picker, which shows the shell's image
- * list, crashes as it opens.
+ * pixels, no bitmap resource loads (LoadImageA makes it on a memory device
+ * context) and no image list can be made (ImageList_Create needs one too),
+ * so the folder picker, which shows the shell's image list, crashes as it
+ * opens.
  *
  * TextMeasures: a text can be measured on the screen's device context
  * (GetTextExtentPoint32A).  Without it an edit control cannot take a
