@@ -205,8 +205,9 @@ TEST_F(Rig, LoadedDllIsTheShippedFileInTheI686BuildOnly)
  * The platform self-checks pass in every x86_64 run, so the checks they
  * guard always run there, and each failure says why.  What a skip is said
  * to be for fails exactly where its self-check does: the DLL's own icon
- * and bitmap resources, an image list and a combo box.  So a skip never hides a fault
- * of the DLL, and a system that can do these is never skipped.
+ * and bitmap resources, an image list and a combo box.  So a skip never
+ * hides a fault of the DLL, and a system that can do these is never
+ * skipped.
  */
 TEST_F(Rig, SelfChecksPassOnX86_64AndAgreeWithWhatTheyGuard)
 {
