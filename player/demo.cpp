@@ -172,10 +172,17 @@ static bool SaveScreenshot(HWND window, const std::string &path)
 /*
  * The configuration dialog, opened as the tray menu's "Configure" opens it:
  * what it shows, a screenshot beside the program, and OK, pressed by the
- * rig from inside the dialog's own modal loop.
+ * rig from inside the dialog's own modal loop.  It shows the signature and
+ * log paths in edits, which a system that cannot measure text cannot take
+ * (the process would crash): there it is not opened, and the demo says why.
  */
 static void ShowConfigurationDialog(void)
 {
+    if (!rig::TextMeasures()) {
+        printf("plug-in command ID_CONFIGURE (%u): the configuration dialog is not opened here: %s\n",
+               (unsigned)ID_CONFIGURE, rig::TextMeasuringFailure().c_str());
+        return;
+    }
     rig::OnDialog("Tovk's WinAmp Logging/Play List Utility Plug-In", [](HWND dialog, int call) {
         if (call == 0) { /* the dialog paints first */
             RedrawWindow(dialog, NULL, NULL, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
