@@ -157,6 +157,12 @@ void ConfigDialog::ShowSettingsAndClose(bool withPaths)
             OpenDialog = dialog;
             EXPECT_EQ(PlayerWindow(), GetWindow(dialog, GW_OWNER));
             EXPECT_FALSE(IsWindowEnabled(PlayerWindow())) << "modal";
+            /*
+             * Another test program may have taken the foreground since the
+             * dialog opened; activation gives back the focus that the
+             * dialog's opening set.
+             */
+            SetForegroundWindow(dialog);
             EXPECT_EQ(GetDlgItem(dialog, IDOK), GetFocus()) << "the first tab stop has the focus";
             EXPECT_TRUE(std::regex_match(ItemText(dialog, IDC_CONFIG_BUILD_DATE), date));
             EXPECT_TRUE(std::regex_match(ItemText(dialog, IDC_CONFIG_BUILD_TIME), time));
