@@ -341,13 +341,16 @@ int main(void)
     PrintTrayCalls(0);
     PrintNewBoxesAndDebugOutput();
 
-    /* Without drawing, edit controls crash when they are given a text, and no picture can be taken. */
-    bool canDraw = rig::DrawingWorks();
+    /*
+     * Without drawing no picture can be taken; without text measuring, edit
+     * controls crash when they are given a text.
+     */
+    bool canDraw = rig::DrawingWorks() && rig::TextMeasures();
     if (!canDraw)
-        printf("this system cannot draw (%s), and edit controls given a text would crash here: this run skips the "
-               "configuration dialog with the font and colour pickers, the Now Playing layout, the cue point "
-               "tweaker and the marquee, and takes no screenshots (the x86_64 run shows them all)\n",
-               rig::DrawingFailure().c_str());
+        printf("this system cannot draw or measure text (%s), and edit controls given a text would crash here: this "
+               "run skips the configuration dialog with the font and colour pickers, the Now Playing layout, the cue "
+               "point tweaker and the marquee, and takes no screenshots (the x86_64 run shows them all)\n",
+               (rig::DrawingWorks() ? rig::TextMeasuringFailure() : rig::DrawingFailure()).c_str());
     if (canDraw)
         ShowConfigurationDialogAndPickers();
     PlayThrough();

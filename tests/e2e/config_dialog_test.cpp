@@ -50,6 +50,9 @@ const struct {
 
 class ConfigDialog : public DialogTest
 {
+  protected:
+    void ShowSettingsAndClose(bool withPaths);
+    void DropFiles(bool changingEdits);
 };
 
 /* What the code relies on in template 101, read back from the live dialog; and bitmap 111. */
@@ -121,12 +124,13 @@ LRESULT CALLBACK WatchForMarquee(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 /*
- * Every check box and edit shows Settings at opening; the user toggles
- * every box, and the closing button takes them all over.  Each switch is
- * tried both ways; the pattern with the launch switch on opens the dialog
- * in init.
+ * Every check box, and every edit, shows Settings at opening; the user
+ * toggles every box, and the closing button takes them all over.  Each
+ * switch is tried both ways; the pattern with the launch switch on opens
+ * the dialog in init.  OK writes the master playlist at once, and nothing
+ * else: without paths, nothing.
  */
-TEST_F(ConfigDialog, ShowsSettingsAndClosingTakesOverEveryCheckBox)
+void ConfigDialog::ShowSettingsAndClose(bool withPaths)
 {
     const struct {
         unsigned Pattern; /* bit i: the i-th check box is on in plugin.ini */
@@ -137,13 +141,14 @@ TEST_F(ConfigDialog, ShowsSettingsAndClosingTakesOverEveryCheckBox)
         {0xA5AC, IDC_MARQUEE, {"player enabled, dialog alive and hidden"}},
     };
     const std::regex date("[A-Z][a-z][a-z] [ 1-3][0-9] 20[0-9][0-9]"), time("[0-2][0-9]:[0-5][0-9]:[0-6][0-9]");
+    auto pathOf = [&](const char *key) { return withPaths ? Folder() + key + ".txt" : std::string(); };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.CloseWith);
         std::string ini;
         for (size_t i = 0; i < 16; i++)
             ini += std::string(CheckBoxes[i].Key) + "=" + ((c.Pattern >> i & 1) ? "1" : "0") + "\r\n";
         for (const auto &edit : PathEdits)
-            ini += std::string(edit.Key) + "=" + Folder() + edit.Key + ".txt\r\n";
+            ini += std::string(edit.Key) + "=" + pathOf(edit.Key) + "\r\n";
         rig::WriteFile(Path("SignatureFileName.txt"), "");
         WriteSettings(ini);
         int opened = 0;
@@ -152,19 +157,24 @@ TEST_F(ConfigDialog, ShowsSettingsAndClosingTakesOverEveryCheckBox)
             OpenDialog = dialog;
             EXPECT_EQ(PlayerWindow(), GetWindow(dialog, GW_OWNER));
             EXPECT_FALSE(IsWindowEnabled(PlayerWindow())) << "modal";
+            /*
+             * Another test program may have taken the foreground since the
+             * dialog opened; activation gives back the focus that the
+             * dialog's opening set.
+             */
+            SetForegroundWindow(dialog);
             EXPECT_EQ(GetDlgItem(dialog, IDOK), GetFocus()) << "the first tab stop has the focus";
             EXPECT_TRUE(std::regex_match(ItemText(dialog, IDC_CONFIG_BUILD_DATE), date));
             EXPECT_TRUE(std::regex_match(ItemText(dialog, IDC_CONFIG_BUILD_TIME), time));
-            EXPECT_NE(0, SendDlgItemMessageA(dialog, IDC_LOAD_PELMIX, BM_GETIMAGE, IMAGE_BITMAP, 0));
             EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_FAVORITES_BUTTON)));
             for (size_t i = 0; i < 16; i++) {
                 EXPECT_EQ(c.Pattern >> i & 1, IsDlgButtonChecked(dialog, CheckBoxes[i].Control)) << CheckBoxes[i].Key;
                 Click(dialog, CheckBoxes[i].Control);
             }
             for (const auto &edit : PathEdits) {
-                EXPECT_EQ(Folder() + edit.Key + ".txt", ItemText(dialog, edit.Edit));
+                EXPECT_EQ(pathOf(edit.Key), ItemText(dialog, edit.Edit));
                 SendDlgItemMessageA(dialog, edit.Edit, WM_CHAR, 'x', 1);
-                EXPECT_EQ(Folder() + edit.Key + ".txt", ItemText(dialog, edit.Edit)) << "read-only";
+                EXPECT_EQ(pathOf(edit.Key), ItemText(dialog, edit.Edit)) << "read-only";
             }
             rig::WriteFile(PluginsFolder() + "plugin.ini", "");
             Click(dialog, c.CloseWith);
@@ -175,7 +185,7 @@ TEST_F(ConfigDialog, ShowsSettingsAndClosingTakesOverEveryCheckBox)
             Command(ID_CONFIGURE);
         EXPECT_EQ(1, opened);
         EXPECT_EQ(c.Marquee, MarqueeArrivals);
-        EXPECT_EQ("[Vellacord_Tovk]\r\nM3UFileName=" + Folder() + "M3UFileName.txt\r\n",
+        EXPECT_EQ(withPaths ? "[Vellacord_Tovk]\r\nM3UFileName=" + pathOf("M3UFileName") + "\r\n" : "",
                   rig::ReadFile(PluginsFolder() + "plugin.ini"))
             << "OK writes the master playlist at once, and nothing else";
         SetWindowLongPtrA(PlayerWindow(), GWLP_WNDPROC, (LONG_PTR)UnderWatcher);
@@ -185,6 +195,26 @@ TEST_F(ConfigDialog, ShowsSettingsAndClosingTakesOverEveryCheckBox)
         MarqueeArrivals.clear();
         rig::Reset();
     }
+}
+
+TEST_F(ConfigDialog, ShowsSettingsAndClosingTakesOverEveryCheckBox) { ShowSettingsAndClose(false); }
+
+/* "Load Pelmix" shows bitmap 111, which can only be made where a device context can be. */
+TEST_F(ConfigDialog, LoadPelmixButtonShowsItsBitmap)
+{
+    SKIP_WITHOUT_DRAWING();
+    WriteSettings(QuietStart);
+    ASSERT_EQ(0, StartPlugin());
+    Configure([](HWND dialog, int) {
+        EXPECT_NE(0, SendDlgItemMessageA(dialog, IDC_LOAD_PELMIX, BM_GETIMAGE, IMAGE_BITMAP, 0));
+        Press(dialog, IDOK);
+    });
+}
+
+TEST_F(ConfigDialog, ShowsThePathsReadOnlyAndOkWritesTheMasterPlaylistAtOnce)
+{
+    SKIP_WITHOUT_TEXT_MEASURING();
+    ShowSettingsAndClose(true);
 }
 
 /*
@@ -224,45 +254,77 @@ TEST_F(ConfigDialog, OnlyOkOrEnterCloseIt)
 
 /* ---- Save-as pickers --------------------------------------------------------- */
 
+/* Each row: a file row's button, what its picker is asked for, and what the user chooses there. */
+const struct SaveRow {
+    int Button, Edit;
+    const char *Key;
+    std::string Filter;
+    const char *Extension;
+    int Type; /* the file type chosen in the picker; -1: the one it opens with */
+    const char *Typed, *Saved;
+} SaveRows[] = {
+    {IDC_SIGNATURE_BUTTON, IDC_SIGNATURE_EDIT, "SignatureFileName",
+     Bytes("Text Files\0*.txt\0Signature Files\0*.sig\0\0"), "txt", -1, "mail", "mail.txt"},
+    {IDC_LOG_BUTTON, IDC_LOG_EDIT, "LogFileName", Bytes("Text Files\0*.txt\0Log Files\0*.log\0\0"), "log", 1, "played",
+     "played.log"},
+    /* The type's own extension is appended; the default extension only turns that on. */
+    {IDC_LOG_BUTTON, IDC_LOG_EDIT, "LogFileName", Bytes("Text Files\0*.txt\0Log Files\0*.log\0\0"), "log", -1, "played",
+     "played.txt"},
+    {IDC_M3U_BUTTON, IDC_M3U_EDIT, "M3UFileName", Bytes("Play List Files\0*.m3u\0\0"), "m3u", -1, "master",
+     "master.m3u"},
+};
+
+/* The request as the plug-in handed it to the picker: it opens on the field (file). */
+void ExpectSaveRequest(const SaveRow &row, HWND owner, const std::string &file)
+{
+    const rig::SaveRequest &request = rig::SaveRequests().back();
+    EXPECT_EQ((DWORD)OPENFILENAME_SIZE_VERSION_400A, request.Record.lStructSize);
+    EXPECT_EQ(owner, request.Record.hwndOwner);
+    EXPECT_EQ(row.Filter, request.Filter);
+    EXPECT_EQ(0u, request.Record.nFilterIndex);
+    EXPECT_EQ((DWORD)OFN_PATHMUSTEXIST, request.Record.Flags);
+    EXPECT_EQ(row.Extension, request.DefaultExtension);
+    EXPECT_EQ(file, request.FileAtEntry) << "opens on the field";
+    EXPECT_EQ((DWORD)MAX_PATH, request.Record.nMaxFile);
+    EXPECT_TRUE(!request.Record.lpstrTitle && !request.Record.lpstrInitialDir && !request.Record.lpfnHook &&
+                !request.Record.lpTemplateName && !request.Record.lpstrCustomFilter);
+}
+
+/* What each button hands to the picker, which the user cancels (or which cannot open): the field stays empty. */
+TEST_F(ConfigDialog, SaveAsRequestOfEachFileRow)
+{
+    WriteSettings(QuietStart);
+    ASSERT_EQ(0, StartPlugin());
+    rig::OnDialog(SaveAsCaption, [](HWND picker, int) { Press(picker, IDCANCEL); });
+    Configure([&](HWND dialog, int) {
+        for (const SaveRow &row : SaveRows) {
+            SCOPED_TRACE(row.Saved);
+            size_t before = rig::SaveRequests().size();
+            Click(dialog, row.Button);
+            EXPECT_EQ(before + 1, rig::SaveRequests().size());
+            if (rig::SaveRequests().size() > before) {
+                ExpectSaveRequest(row, dialog, "");
+                EXPECT_FALSE(rig::SaveRequests().back().Result);
+            }
+            EXPECT_EQ("", ItemText(dialog, row.Edit));
+        }
+        Press(dialog, IDOK);
+    });
+}
+
+/* The name confirmed in the picker replaces the field; a cancel keeps it. */
 TEST_F(ConfigDialog, SaveAsPickers)
 {
-    const struct {
-        int Button, Edit;
-        const char *Key;
-        std::string Filter;
-        const char *Extension;
-        int Type; /* the file type chosen in the picker; -1: the one it opens with */
-        const char *Typed, *Saved;
-    } rows[] = {
-        {IDC_SIGNATURE_BUTTON, IDC_SIGNATURE_EDIT, "SignatureFileName",
-         Bytes("Text Files\0*.txt\0Signature Files\0*.sig\0\0"), "txt", -1, "mail", "mail.txt"},
-        {IDC_LOG_BUTTON, IDC_LOG_EDIT, "LogFileName", Bytes("Text Files\0*.txt\0Log Files\0*.log\0\0"), "log", 1,
-         "played", "played.log"},
-        /* The type's own extension is appended; the default extension only turns that on. */
-        {IDC_LOG_BUTTON, IDC_LOG_EDIT, "LogFileName", Bytes("Text Files\0*.txt\0Log Files\0*.log\0\0"), "log", -1,
-         "played", "played.txt"},
-        {IDC_M3U_BUTTON, IDC_M3U_EDIT, "M3UFileName", Bytes("Play List Files\0*.m3u\0\0"), "m3u", -1, "master",
-         "master.m3u"},
-    };
+    SKIP_WITHOUT_TEXT_MEASURING();
     WriteSettings(QuietStart + std::string("LogFileName=") + Path("old.log") + "\r\n");
     ASSERT_EQ(0, StartPlugin());
-    for (const auto &row : rows) {
+    for (const SaveRow &row : SaveRows) {
         SCOPED_TRACE(row.Typed + std::string(" ") + row.Saved);
         const std::string saved = Folder() + row.Saved;
         HWND owner = NULL;
         std::string before;
         rig::OnDialog(SaveAsCaption, [&](HWND picker, int) {
-            const rig::SaveRequest &request = rig::SaveRequests().back();
-            EXPECT_EQ((DWORD)OPENFILENAME_SIZE_VERSION_400A, request.Record.lStructSize);
-            EXPECT_EQ(owner, request.Record.hwndOwner);
-            EXPECT_EQ(row.Filter, request.Filter);
-            EXPECT_EQ(0u, request.Record.nFilterIndex);
-            EXPECT_EQ((DWORD)OFN_PATHMUSTEXIST, request.Record.Flags);
-            EXPECT_EQ(row.Extension, request.DefaultExtension);
-            EXPECT_EQ(before, request.FileAtEntry) << "opens on the field";
-            EXPECT_EQ((DWORD)MAX_PATH, request.Record.nMaxFile);
-            EXPECT_TRUE(!request.Record.lpstrTitle && !request.Record.lpstrInitialDir && !request.Record.lpfnHook &&
-                        !request.Record.lpTemplateName && !request.Record.lpstrCustomFilter);
+            ExpectSaveRequest(row, owner, before);
             if (rig::SaveRequests().size() % 2 == 0)
                 return Press(picker, IDCANCEL);
             if (row.Type >= 0)
@@ -321,6 +383,8 @@ void AnswerFolderPicker(HWND picker, FolderAnswer answer)
  */
 TEST_F(ConfigDialog, FolderPickerPreselectsAndKeepsTheFieldOnCancelOrVirtualFolder)
 {
+    SKIP_WITHOUT_TEXT_MEASURING(); /* the folders are shown in edits */
+    SKIP_WITHOUT_DRAWING();        /* the picker shows the shell's image list */
     /* On the prefix's own drive C:, which Wine's picker walks much faster than the build tree's Z:. */
     const std::string top = "C:\\users\\Public\\Kestrune folder picker", favourites = top + "\\Favourite Songs";
     rig::RemoveTree(top);
@@ -371,6 +435,8 @@ TEST_F(ConfigDialog, FolderPickerPreselectsAndKeepsTheFieldOnCancelOrVirtualFold
 /* A favourites folder longer than a path: the picker is asked for its first 259 characters. */
 TEST_F(ConfigDialog, LongFavouritesFolderIsCutForThePicker)
 {
+    SKIP_WITHOUT_TEXT_MEASURING(); /* the folder is shown in an edit */
+    SKIP_WITHOUT_DRAWING();        /* the picker shows the shell's image list */
     const std::string favourites = "C:\\" + std::string(1000, 'f');
     WriteSettings(QuietStart + std::string("FavoritesDirectory=") + favourites + "\r\n");
     ASSERT_EQ(0, StartPlugin());
@@ -403,35 +469,38 @@ HGLOBAL MakeDrop(const std::vector<std::string> &files, POINT point, bool outsid
     return drop;
 }
 
-TEST_F(ConfigDialog, DroppedFilesSetTheFileRowsOnly)
+/* Where each drop lands, with how many files, and the edit that takes its first file (0: none changes). */
+const struct Drop {
+    int Target;
+    int Files;
+    bool Outside;
+    int ChangedEdit;
+} Drops[] = {
+    {IDC_LOG_BUTTON, 3, false, IDC_LOG_EDIT},
+    {IDC_SIGNATURE_EDIT, 1, false, IDC_SIGNATURE_EDIT},
+    {IDC_M3U_BUTTON, 2, false, IDC_M3U_EDIT},
+    {IDC_SNAPSHOT_BUTTON, 1, false, 0},
+    {IDC_FAVORITES_EDIT, 1, false, 0},
+    {IDC_SNAPSHOT_EDIT, 1, false, 0},
+    {IDC_LOG_BUTTON, 1, true, 0},
+    {IDC_SIGNATURE_BUTTON, 0, false, 0},
+};
+
+/* Makes the drops (with those that change an edit, or without), each checked on every edit, then OK. */
+void ConfigDialog::DropFiles(bool changingEdits)
 {
-    const struct {
-        int Target;
-        int Files;
-        bool Outside;
-        int ChangedEdit; /* 0: no edit changes */
-    } drops[] = {
-        {IDC_LOG_BUTTON, 3, false, IDC_LOG_EDIT},
-        {IDC_SIGNATURE_EDIT, 1, false, IDC_SIGNATURE_EDIT},
-        {IDC_M3U_BUTTON, 2, false, IDC_M3U_EDIT},
-        {IDC_SNAPSHOT_BUTTON, 1, false, 0},
-        {IDC_FAVORITES_EDIT, 1, false, 0},
-        {IDC_SNAPSHOT_EDIT, 1, false, 0},
-        {IDC_LOG_BUTTON, 1, true, 0},
-        {IDC_SIGNATURE_BUTTON, 0, false, 0},
-    };
-    WriteSettings(QuietStart + std::string("LogFileName=C:\\old.log\r\nSnapShotDirectory=C:\\Snaps\r\n"));
-    ASSERT_EQ(0, StartPlugin());
     Configure([&](HWND dialog, int) {
-        for (const auto &d : drops) {
-            SCOPED_TRACE(&d - drops);
+        for (const Drop &d : Drops) {
+            if (d.ChangedEdit && !changingEdits)
+                continue;
+            SCOPED_TRACE(&d - Drops);
             RECT area;
             GetWindowRect(GetDlgItem(dialog, d.Target), &area);
             POINT point = {(area.left + area.right) / 2, (area.top + area.bottom) / 2};
             ScreenToClient(dialog, &point);
             std::vector<std::string> files;
             for (int f = 0; f < d.Files; f++)
-                files.push_back(Folder() + "dropped " + std::to_string(&d - drops) + "-" + std::to_string(f) + ".txt");
+                files.push_back(Folder() + "dropped " + std::to_string(&d - Drops) + "-" + std::to_string(f) + ".txt");
             std::vector<std::string> before;
             for (const auto &edit : PathEdits)
                 before.push_back(ItemText(dialog, edit.Edit));
@@ -445,6 +514,25 @@ TEST_F(ConfigDialog, DroppedFilesSetTheFileRowsOnly)
         }
         Press(dialog, IDOK);
     });
+}
+
+/* Drops on other controls, outside the client area, or of no file change nothing, and are finished. */
+TEST_F(ConfigDialog, DropsAwayFromTheFileRowsChangeNothing)
+{
+    WriteSettings(QuietStart);
+    ASSERT_EQ(0, StartPlugin());
+    DropFiles(false);
+    StopPlugin();
+    for (const auto &edit : PathEdits)
+        EXPECT_EQ("<none>", Saved(edit.Key)) << edit.Key;
+}
+
+TEST_F(ConfigDialog, DroppedFilesSetTheFileRowsOnly)
+{
+    SKIP_WITHOUT_TEXT_MEASURING();
+    WriteSettings(QuietStart + std::string("LogFileName=C:\\old.log\r\nSnapShotDirectory=C:\\Snaps\r\n"));
+    ASSERT_EQ(0, StartPlugin());
+    DropFiles(true);
     StopPlugin();
     EXPECT_EQ(Folder() + "dropped 0-0.txt", Saved("LogFileName"));
     EXPECT_EQ(Folder() + "dropped 1-0.txt", Saved("SignatureFileName"));

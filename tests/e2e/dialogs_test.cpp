@@ -200,39 +200,78 @@ class NowPlayingTest : public PluginTest
 };
 
 /*
- * The tray's left click opens the layout the setting chooses; a track change
- * brings the hidden dialog back only while UseNowPlaying is on; Switch View
- * replaces the dialog by the other layout, and quit saves the flipped switch.
+ * The two layouts, the settings that choose each (the Control Panel is the
+ * default), the switch's value, and whether a track change shows the
+ * hidden dialog again (only while UseNowPlaying is on).
  */
-TEST_F(NowPlayingTest, LayoutTrackChangeSwitchViewAndTheSavedSwitch)
+struct Layout {
+    const char *Name;
+    const char *Caption;
+    const char *Settings;
+    char Switch;
+    bool ShownByChange;
+};
+const Layout Layouts[] = {
+    {"ControlPanel", ControlPanelCaption, "", '1', true},
+    {"NowPlaying", NowPlayingCaption, "UseNowPlaying=0\r\n", '0', false},
+};
+
+/*
+ * Each test runs with each layout.  The Now Playing layout shows the
+ * track's texts in edits as it opens, so it needs a system that measures
+ * text; the Control Panel has none to fill, and runs everywhere.
+ */
+class NowPlayingLayout : public NowPlayingTest, public ::testing::WithParamInterface<Layout>
 {
-    struct Case {
-        const char *Settings, *First, *Second, *Saved;
-        bool ShownByChange;
-    } cases[] = {
-        {"", ControlPanelCaption, NowPlayingCaption, "UseNowPlaying=0\r\n", true},
-        {"UseNowPlaying=0\r\n", NowPlayingCaption, ControlPanelCaption, "UseNowPlaying=1\r\n", false},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.First);
-        Start(c.Settings);
-        EXPECT_EQ(1, SendMessageA(PlayerWindow(), WM_TRAY_NOTIFY, TRAY_ICON_ID, WM_LBUTTONDOWN));
-        HWND first = Shown(c.First);
-        SetForegroundWindow(PlayerWindow());
-        SetPlaylist({Path("a.mp3")});
-        rig::Tick();
-        EXPECT_EQ(c.ShownByChange, IsWindowVisible(first) != 0);
+  protected:
+    void SetUp() override
+    {
+        NowPlayingTest::SetUp();
+        if (GetParam().Caption == NowPlayingCaption) {
+            SKIP_WITHOUT_TEXT_MEASURING();
+        }
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Layouts, NowPlayingLayout, ::testing::ValuesIn(Layouts),
+                         [](const ::testing::TestParamInfo<Layout> &info) { return std::string(info.param.Name); });
+
+/* The tray's left click opens the layout the setting chooses; a track change brings the hidden dialog back or not. */
+TEST_P(NowPlayingLayout, TrayOpensTheChosenLayoutAndATrackChangeShowsItOnlyWithTheSwitchOn)
+{
+    Start(GetParam().Settings);
+    EXPECT_EQ(1, SendMessageA(PlayerWindow(), WM_TRAY_NOTIFY, TRAY_ICON_ID, WM_LBUTTONDOWN));
+    HWND dialog = Shown(GetParam().Caption);
+    SetForegroundWindow(PlayerWindow());
+    SetPlaylist({Path("a.mp3")});
+    rig::Tick();
+    EXPECT_EQ(GetParam().ShownByChange, IsWindowVisible(dialog) != 0);
+}
+
+/* Switch View replaces the dialog by the other layout, and quit saves the flipped switch. */
+TEST_F(NowPlayingTest, SwitchViewOpensTheOtherLayoutAndQuitSavesTheSwitch)
+{
+    SKIP_WITHOUT_TEXT_MEASURING(); /* one of the two is the Now Playing layout */
+    for (size_t i = 0; i < 2; i++) {
+        const Layout &first = Layouts[i], &second = Layouts[1 - i];
+        SCOPED_TRACE(first.Caption);
+        Start(first.Settings);
         Command(ID_NOW_PLAYING);
-        Click(first, IDC_SWITCH_VIEW);
-        EXPECT_FALSE(IsWindow(first));
-        Shown(c.Second);
+        HWND dialog = Shown(first.Caption);
+        Click(dialog, IDC_SWITCH_VIEW);
+        EXPECT_FALSE(IsWindow(dialog));
+        Shown(second.Caption);
         StopPlugin();
-        EXPECT_NE(std::string::npos, rig::ReadFile(PluginsFolder() + "plugin.ini").find(c.Saved));
+        EXPECT_NE(
+            std::string::npos,
+            rig::ReadFile(PluginsFolder() + "plugin.ini").find(std::string("UseNowPlaying=") + second.Switch + "\r\n"))
+            << "saved at quit";
     }
 }
 
 TEST_F(NowPlayingTest, FieldsAfterEachChangeTagTextsOnlyBehindTag)
 {
+    SKIP_WITHOUT_TEXT_MEASURING();
     std::vector<std::string> files;
     for (int i = 1; i <= 12; i++)
         files.push_back(Path("track" + std::to_string(i) + ".mp3"));
@@ -267,36 +306,34 @@ TEST_F(NowPlayingTest, FieldsAfterEachChangeTagTextsOnlyBehindTag)
     }
 }
 
-TEST_F(NowPlayingTest, ClickHidesTheDialogBeforeTheCommandReachesThePlayer)
+TEST_P(NowPlayingLayout, ClickHidesTheDialogBeforeTheCommandReachesThePlayer)
 {
-    for (const char *caption : {NowPlayingCaption, ControlPanelCaption}) {
-        SCOPED_TRACE(caption);
-        Start(caption == NowPlayingCaption ? "UseNowPlaying=0\r\n" : "");
-        Command(ID_NOW_PLAYING);
-        Watched = Shown(caption);
-        BelowWatcher = (WNDPROC)SetWindowLongPtrA(PlayerWindow(), GWLP_WNDPROC, (LONG_PTR)WatchCommands);
-        SeenCommands.clear();
-        Player().Received.clear();
-        Click(Watched, ID_PAUSE_RESUME);
-        ASSERT_LE(1u, SeenCommands.size());
-        EXPECT_EQ((WPARAM)ID_PAUSE_RESUME, SeenCommands[0].WParam);
-        EXPECT_EQ((LPARAM)GetDlgItem(Watched, ID_PAUSE_RESUME), SeenCommands[0].LParam);
-        EXPECT_FALSE(SeenCommands[0].DialogShown);
-        ASSERT_EQ(1u, Player().Received.size());
-        EXPECT_EQ((WPARAM)PLAYER_PAUSE, Player().Received[0].WParam) << "the hook ran the command";
-        EXPECT_TRUE(IsWindow(Watched));
-        SetWindowLongPtrA(PlayerWindow(), GWLP_WNDPROC, (LONG_PTR)BelowWatcher);
-        StopPlugin();
-    }
+    Start(GetParam().Settings);
+    Command(ID_NOW_PLAYING);
+    Watched = Shown(GetParam().Caption);
+    BelowWatcher = (WNDPROC)SetWindowLongPtrA(PlayerWindow(), GWLP_WNDPROC, (LONG_PTR)WatchCommands);
+    SeenCommands.clear();
+    Player().Received.clear();
+    Click(Watched, ID_PAUSE_RESUME);
+    SetWindowLongPtrA(PlayerWindow(), GWLP_WNDPROC, (LONG_PTR)BelowWatcher);
+    ASSERT_LE(1u, SeenCommands.size());
+    EXPECT_EQ((WPARAM)ID_PAUSE_RESUME, SeenCommands[0].WParam);
+    EXPECT_EQ((LPARAM)GetDlgItem(Watched, ID_PAUSE_RESUME), SeenCommands[0].LParam);
+    EXPECT_FALSE(SeenCommands[0].DialogShown);
+    ASSERT_EQ(1u, Player().Received.size());
+    EXPECT_EQ((WPARAM)PLAYER_PAUSE, Player().Received[0].WParam) << "the hook ran the command";
+    EXPECT_TRUE(IsWindow(Watched));
 }
 
-TEST_F(NowPlayingTest, HiddenWhenItLosesActivationOrFocusAndShownRefreshedOnTop)
+/* The Now Playing layout also shows the new track when it comes back. */
+TEST_P(NowPlayingLayout, HiddenWhenItLosesActivationOrFocusAndShownRefreshedOnTop)
 {
-    Start("UseNowPlaying=0\r\n");
+    const char *caption = GetParam().Caption;
+    Start(GetParam().Settings);
     SetPlaylist({Path("a.mp3"), Path("b.mp3")});
     rig::Tick();
     Command(ID_NOW_PLAYING);
-    HWND dialog = Shown(NowPlayingCaption);
+    HWND dialog = Shown(caption);
     RECT before, after;
     GetWindowRect(dialog, &before);
     SetForegroundWindow(PlayerWindow());
@@ -310,8 +347,10 @@ TEST_F(NowPlayingTest, HiddenWhenItLosesActivationOrFocusAndShownRefreshedOnTop)
     rig::Tick();
     SetWindowPos(PlayerWindow(), HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
     Command(ID_NOW_PLAYING);
-    EXPECT_EQ(dialog, Shown(NowPlayingCaption)) << "the same dialog, never destroyed";
-    EXPECT_EQ(Path("b.mp3"), ItemText(dialog, IDC_NP_FILE_NAME));
+    EXPECT_EQ(dialog, Shown(caption)) << "the same dialog, never destroyed";
+    if (caption == NowPlayingCaption) {
+        EXPECT_EQ(Path("b.mp3"), ItemText(dialog, IDC_NP_FILE_NAME));
+    }
     EXPECT_EQ(dialog, GetForegroundWindow());
     EXPECT_EQ(dialog, TopOfThread());
     GetWindowRect(dialog, &after);
@@ -319,19 +358,23 @@ TEST_F(NowPlayingTest, HiddenWhenItLosesActivationOrFocusAndShownRefreshedOnTop)
 }
 
 /*
- * Quit destroys the Now Playing dialog and every open tweaker: their code
- * is unloaded with the DLL, so the player's window must be able to go on
- * without them.
+ * Quit destroys the dialog and every open tweaker: their code is unloaded
+ * with the DLL, so the player's window must be able to go on without them.
+ * The tweakers show their location in an edit: they open beside the Now
+ * Playing layout, which needs a system that measures text too.
  */
-TEST_F(NowPlayingTest, QuitLeavesNoDialogOfTheDllBehind)
+TEST_P(NowPlayingLayout, QuitLeavesNoDialogOfTheDllBehind)
 {
-    Start("UseNowPlaying=0\r\n");
+    const bool tweakers = GetParam().Caption == NowPlayingCaption;
+    Start(GetParam().Settings);
     Command(ID_NOW_PLAYING);
-    Command(IDC_CUE_SHEET);
-    Command(IDC_CUE_SHEET);
+    if (tweakers) {
+        Command(IDC_CUE_SHEET);
+        Command(IDC_CUE_SHEET);
+    }
     std::vector<HWND> dialogs = Dialogs(TweakerCaption);
-    ASSERT_EQ(2u, dialogs.size());
-    dialogs.push_back(Dialogs(NowPlayingCaption).at(0));
+    ASSERT_EQ(tweakers ? 2u : 0u, dialogs.size());
+    dialogs.push_back(Dialogs(GetParam().Caption).at(0));
     StopPlugin();
     for (HWND dialog : dialogs)
         EXPECT_FALSE(IsWindow(dialog));
@@ -408,6 +451,7 @@ class CuePointTest : public NowPlayingTest
 
 TEST_F(CuePointTest, LocationsStepsAndSeeks)
 {
+    SKIP_WITHOUT_TEXT_MEASURING();
     /*
      * 4912 frames are 65 493 ms; the largest position, 161 061 273 frames, is
      * 2 147 483 640 ms.  A click on an arrow focuses the location edit, which

@@ -116,11 +116,15 @@ class HookTest : public PluginTest
         BelowHook.clear();
         AboveHook.clear();
     }
-    /* Starts the plug-in with the recorder between the hook and the player. */
+    /*
+     * Starts the plug-in with the recorder between the hook and the player.
+     * The settings come before QuietStart's: of two equal keys the first
+     * counts.
+     */
     void StartBelow(const std::string &settings = "")
     {
         SetWindowLongPtrA(PlayerWindow(), GWLP_WNDPROC, (LONG_PTR)BelowHookProc);
-        WriteSettings(QuietStart + settings);
+        WriteSettings(settings + QuietStart);
         ASSERT_EQ(StartPlugin(), 0);
         ASSERT_NE(BelowHookProc, (WNDPROC)GetWindowLongPtrA(PlayerWindow(), GWLP_WNDPROC)) << "hook installed";
         Forget();
@@ -168,21 +172,33 @@ TEST_F(HookTest, PlayerCommandsReachThePlayerInOrder)
     }
 }
 
-TEST_F(HookTest, PluginCommandsAreConsumedAndNeverReachThePlayer)
+/* Commands whose effect is elsewhere; none may reach the player's own procedure as itself. */
+void ExpectConsumed(const std::vector<WPARAM> &commands)
 {
-    /* Commands whose effect is elsewhere; none may reach the player's own procedure as itself. */
-    const WPARAM commands[] = {ID_SNAP_SHOT,       ID_LYRICS_LOOKUP,    ID_CONFIGURE,         ID_ADD_CURRENT_TRACK,
-                               ID_NOW_PLAYING,     ID_REPLACE_PLAYLIST, ID_COPY_TO_FAVORITES, ID_MARQUEE,
-                               IDC_CLEAR_PLAYLIST, IDC_SWITCH_VIEW,     IDC_CUE_SHEET,        IDC_FONT_TITLE,
-                               IDC_BACKGROUND,     IDC_FONT_ARTIST,     IDC_FONT_ALBUM,       IDC_FONT_TIME};
-    StartBelow();
     DialogCanceller canceller;
     for (WPARAM command : commands) {
-        Forget();
-        EXPECT_EQ(1, Command(command)) << command;
+        BelowHook.clear();
+        EXPECT_EQ(1, SendMessageA(PlayerWindow(), WM_COMMAND, command, 0)) << command;
         for (WPARAM reached : CommandsIn(BelowHook))
             EXPECT_NE(command, reached) << command << " was passed on";
     }
+}
+
+/* Switch View comes before the layout is opened: it opens the Control Panel, which has no edits to fill. */
+TEST_F(HookTest, PluginCommandsAreConsumedAndNeverReachThePlayer)
+{
+    StartBelow();
+    ExpectConsumed({ID_SNAP_SHOT, ID_LYRICS_LOOKUP, ID_CONFIGURE, ID_ADD_CURRENT_TRACK, IDC_SWITCH_VIEW, ID_NOW_PLAYING,
+                    ID_REPLACE_PLAYLIST, ID_COPY_TO_FAVORITES, ID_MARQUEE, IDC_CLEAR_PLAYLIST, IDC_FONT_TITLE,
+                    IDC_FONT_ARTIST, IDC_FONT_ALBUM, IDC_FONT_TIME});
+}
+
+/* The commands that open windows with texts in edits: the Now Playing layout, its switch, the tweaker, the colours. */
+TEST_F(HookTest, PluginCommandsOpeningTextsInEditsAreConsumedToo)
+{
+    SKIP_WITHOUT_TEXT_MEASURING();
+    StartBelow();
+    ExpectConsumed({ID_NOW_PLAYING, IDC_SWITCH_VIEW, IDC_CUE_SHEET, IDC_BACKGROUND});
 }
 
 TEST_F(HookTest, OtherCommandsReachThePlayersProcedureUnchangedWithItsResult)
@@ -447,9 +463,10 @@ TEST_F(HookTest, PlayersOwnMenuIsLeftAloneButTheMessageIsConsumedAndTheStampShow
 
 /* ---- tray icon ------------------------------------------------------------- */
 
+/* The Control Panel layout: it has no edits to fill, so this runs on every build. */
 TEST_F(HookTest, TrayLeftClickSendsNowPlayingOtherMouseMessagesDoNothing)
 {
-    StartBelow();
+    StartBelow("UseNowPlaying=1\r\n");
     WatchAbove();
     EXPECT_EQ(1, SendMessageA(PlayerWindow(), WM_TRAY_NOTIFY, TRAY_ICON_ID, WM_LBUTTONDOWN));
     std::vector<WPARAM> expected = {ID_NOW_PLAYING};
@@ -461,6 +478,7 @@ TEST_F(HookTest, TrayLeftClickSendsNowPlayingOtherMouseMessagesDoNothing)
     EXPECT_TRUE(CommandsIn(BelowHook).empty()) << "and consumed by the hook";
     EXPECT_EQ(1, SendMessageA(PlayerWindow(), WM_TRAY_NOTIFY, TRAY_ICON_ID, WM_LBUTTONDOWN));
     EXPECT_EQ(2u, CommandsIn(AboveHook).size()) << "every left click sends it";
+    EXPECT_TRUE(FindWindowExA(NULL, NULL, "#32770", "Control Panel")) << "the layout the setting chose";
 
     for (LPARAM mouse :
          {WM_LBUTTONDBLCLK, WM_LBUTTONUP, WM_RBUTTONUP, WM_MOUSEMOVE, WM_RBUTTONDBLCLK, WM_MBUTTONDOWN}) {

@@ -66,11 +66,22 @@ class PluginTest : public ::testing::Test
 };
 
 /*
- * Skips the rest of a test that needs an icon handle where this system
- * cannot load icon resources, and says why (rig::IconResourcesLoad).
+ * Skip the rest of a test where this system lacks what it needs, and say
+ * why (the self-checks of rig.h): an icon handle made from a resource;
+ * drawing or reading pixels, or an image list; a non-empty text in an edit
+ * control, a combo box, or the platform's font, colour or Save As dialog.
+ * Put one at the top of a test that needs it (or in the SetUp of a
+ * parameterised test's cases that need it), and keep what runs without it
+ * in a test of its own, so that it still runs on every build.
  */
 #define SKIP_WITHOUT_ICON_RESOURCES()                                                                                  \
     if (!rig::IconResourcesLoad())                                                                                     \
     GTEST_SKIP() << rig::IconResourcesFailure()
+#define SKIP_WITHOUT_DRAWING()                                                                                         \
+    if (!rig::DrawingWorks())                                                                                          \
+    GTEST_SKIP() << rig::DrawingFailure()
+#define SKIP_WITHOUT_TEXT_MEASURING()                                                                                  \
+    if (!rig::TextMeasures())                                                                                          \
+    GTEST_SKIP() << rig::TextMeasuringFailure()
 
 #endif

@@ -840,6 +840,23 @@ static const std::string &DrawingProbe(void)
     return failure;
 }
 
+/* A text measured on the screen's device context. */
+static const std::string &TextProbe(void)
+{
+    static const std::string failure = [] {
+        SetLastError(0);
+        HDC screen = GetDC(NULL);
+        SIZE size = {};
+        std::string result;
+        if (!screen || !GetTextExtentPoint32A(screen, "Kestrune", 8, &size) || size.cx <= 0)
+            result = Failed("GetTextExtentPoint32A on the screen's device context");
+        if (screen)
+            ReleaseDC(NULL, screen);
+        return result;
+    }();
+    return failure;
+}
+
 bool IconResourcesLoad() { return IconProbe().empty(); }
 
 std::string IconResourcesFailure()
@@ -851,8 +868,21 @@ bool DrawingWorks() { return DrawingProbe().empty(); }
 
 std::string DrawingFailure()
 {
-    return DrawingProbe().empty() ? std::string()
-                                  : "drawing on a device context fails on this system: " + DrawingProbe();
+    return DrawingProbe().empty()
+               ? std::string()
+               : "drawing on a device context fails on this system, so nothing can be drawn or "
+                 "read back as pixels and no bitmap or image list can be made (the folder picker shows one): " +
+                     DrawingProbe();
+}
+
+bool TextMeasures() { return TextProbe().empty(); }
+
+std::string TextMeasuringFailure()
+{
+    return TextProbe().empty() ? std::string()
+                               : "text cannot be measured on this system, so an edit control cannot take a non-empty "
+                                 "text and no combo box can be created (nor the font, colour and Save As dialogs): " +
+                                     TextProbe();
 }
 
 /* ---- the clipboard ---- */

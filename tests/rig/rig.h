@@ -54,7 +54,12 @@ void UseRealBoxes(bool on);
 
 /* ---- debugger output ---- */
 
-/* Every OutputDebugStringA text of the process, in order. */
+/*
+ * Every OutputDebugStringA text of the process, in order.  GoogleTest
+ * writes each failure there too, so the vector grows while a failing
+ * expectation reports: a test that goes through it with expectations
+ * inside goes through a copy.
+ */
 std::vector<std::string> &DebugOutput();
 
 /* ---- the poll timer ---- */
@@ -219,22 +224,43 @@ std::string BuildPath(const std::string &path);
  * Self-checks of the platform, each tried once per process.  In Wine 8.0's
  * WoW64 mode (32-bit programs under wine64), 32-bit code cannot use device
  * contexts: CreateCompatibleDC returns none, GetDeviceCaps answers 0,
- * SelectObject, SetPixel, GetPixel, BitBlt and TextOutA fail, and so does
- * making an icon from a resource (LoadIconA and LoadImageA, error 6).  A
- * check that needs an icon handle, or that draws or reads pixels, is
- * skipped where its self-check fails (SKIP_WITHOUT_ICON_RESOURCES and
- * SKIP_WITHOUT_DRAWING in fixture.h), and runs again by itself on a system
- * that can do it.
+ * SelectObject, SetPixel, GetPixel, BitBlt and TextOutA fail, no text can
+ * be measured, and no icon can be made from a resource (LoadIconA and
+ * LoadImageA, error 6).  What follows from that:
  *
  * IconResourcesLoad: LoadIconA of the system's own icon resource
- * IDI_APPLICATION succeeds.  DrawingWorks: a pixel set in a DIB section
- * selected into a memory device context reads back.  The ...Failure texts
- * name the failed call and its error; they are empty where the check passes.
+ * IDI_APPLICATION succeeds.  Without it the plug-in's icon does not load.
+ *
+ * DrawingWorks: a pixel set in a DIB section selected into a memory device
+ * context reads back.  Without it nothing can be drawn or read back as
+ * pixels, no bitmap resource loads (LoadImageA makes it on a memory device
+ * context) and no image list can be made (ImageList_Create needs one too),
+ * so the folder picker, which shows the shell's image list, crashes as it
+ * opens.
+ *
+ * TextMeasures: a text can be measured on the screen's device context
+ * (GetTextExtentPoint32A).  Without it an edit control cannot take a
+ * non-empty text (Wine's edit control measures it and crashes in
+ * ScriptString_pSize), and no combo box can be created; so the platform's
+ * font and Save As dialogs do not open (their combo boxes fail, and
+ * ChooseFontA returns -1, GetSaveFileNameA 0, at once), the colour dialog
+ * crashes as it opens (it writes numbers into its edits), and a dialog of
+ * the plug-in crashes as soon as it shows a non-empty text in an edit.
+ * Empty texts work.
+ *
+ * A check that needs one of these is skipped where its self-check fails
+ * (SKIP_WITHOUT_ICON_RESOURCES, SKIP_WITHOUT_DRAWING and
+ * SKIP_WITHOUT_TEXT_MEASURING in fixture.h), with the self-check's reason,
+ * and runs again by itself on a system that can do it.  The ...Failure
+ * texts say what fails, then name the failed call and its error; they are
+ * empty where the check passes.
  */
 bool IconResourcesLoad();
 std::string IconResourcesFailure();
 bool DrawingWorks();
 std::string DrawingFailure();
+bool TextMeasures();
+std::string TextMeasuringFailure();
 
 /* ---- the clipboard (machine-wide: only for e2e_shared tests and the demo) ---- */
 
