@@ -9,14 +9,6 @@
 #include <algorithm>
 #include <functional>
 
-/* Where the fixture brings no platform self-checks, every check runs. */
-#ifndef SKIP_WITHOUT_ICON_RESOURCES
-#define SKIP_WITHOUT_ICON_RESOURCES() (void)0
-#endif
-#ifndef SKIP_WITHOUT_DRAWING
-#define SKIP_WITHOUT_DRAWING() (void)0
-#endif
-
 namespace
 {
 
