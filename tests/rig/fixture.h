@@ -80,6 +80,9 @@ class PluginTest : public ::testing::Test
 #define SKIP_WITHOUT_DRAWING()                                                                                         \
     if (!rig::DrawingWorks())                                                                                          \
     GTEST_SKIP() << rig::DrawingFailure()
+#define SKIP_WITHOUT_OBJECT_DELETION()                                                                                 \
+    if (!rig::ObjectsDelete())                                                                                         \
+    GTEST_SKIP() << rig::ObjectDeletionFailure()
 #define SKIP_WITHOUT_TEXT_MEASURING()                                                                                  \
     if (!rig::TextMeasures())                                                                                          \
     GTEST_SKIP() << rig::TextMeasuringFailure()

@@ -840,6 +840,21 @@ static const std::string &DrawingProbe(void)
     return failure;
 }
 
+/* A font made and deleted again. */
+static const std::string &DeletionProbe(void)
+{
+    static const std::string failure = [] {
+        LOGFONTA description = {};
+        description.lfHeight = -12;
+        SetLastError(0);
+        HFONT font = CreateFontIndirectA(&description);
+        if (!font)
+            return Failed("CreateFontIndirectA");
+        return DeleteObject(font) ? std::string() : Failed("DeleteObject of a new font");
+    }();
+    return failure;
+}
+
 /* A text measured on the screen's device context. */
 static const std::string &TextProbe(void)
 {
@@ -873,6 +888,16 @@ std::string DrawingFailure()
                : "drawing on a device context fails on this system, so nothing can be drawn or "
                  "read back as pixels and no bitmap or image list can be made (the folder picker shows one): " +
                      DrawingProbe();
+}
+
+bool ObjectsDelete() { return DeletionProbe().empty(); }
+
+std::string ObjectDeletionFailure()
+{
+    return DeletionProbe().empty() ? std::string()
+                                   : "drawing objects cannot be deleted on this system, so what the plug-in holds "
+                                     "cannot be counted: " +
+                                         DeletionProbe();
 }
 
 bool TextMeasures() { return TextProbe().empty(); }

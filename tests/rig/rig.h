@@ -238,6 +238,11 @@ std::string BuildPath(const std::string &path);
  * so the folder picker, which shows the shell's image list, crashes as it
  * opens.
  *
+ * ObjectsDelete: a font made with CreateFontIndirectA is deleted again
+ * (in WoW64 mode DeleteObject fails).  Without it every font the
+ * plug-in makes stays counted as held (ObjectsHeld) after the plug-in
+ * deleted it.
+ *
  * TextMeasures: a text can be measured on the screen's device context
  * (GetTextExtentPoint32A).  Without it an edit control cannot take a
  * non-empty text (Wine's edit control measures it and crashes in
@@ -249,8 +254,9 @@ std::string BuildPath(const std::string &path);
  * Empty texts work.
  *
  * A check that needs one of these is skipped where its self-check fails
- * (SKIP_WITHOUT_ICON_RESOURCES, SKIP_WITHOUT_DRAWING and
- * SKIP_WITHOUT_TEXT_MEASURING in fixture.h), with the self-check's reason,
+ * (SKIP_WITHOUT_ICON_RESOURCES, SKIP_WITHOUT_DRAWING,
+ * SKIP_WITHOUT_OBJECT_DELETION and SKIP_WITHOUT_TEXT_MEASURING in
+ * fixture.h), with the self-check's reason,
  * and runs again by itself on a system that can do it.  The ...Failure
  * texts say what fails, then name the failed call and its error; they are
  * empty where the check passes.
@@ -259,6 +265,8 @@ bool IconResourcesLoad();
 std::string IconResourcesFailure();
 bool DrawingWorks();
 std::string DrawingFailure();
+bool ObjectsDelete();
+std::string ObjectDeletionFailure();
 bool TextMeasures();
 std::string TextMeasuringFailure();
 
