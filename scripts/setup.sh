@@ -31,6 +31,9 @@ packages+=(imagemagick)
 packages+=(clang libclang-rt-14-dev)
 # The setup program (makensis, with its x86 and x86_64 stubs) and the release zip and its checks (7z).
 packages+=(nsis p7zip-full)
+# Wine's own fonts: Marlett draws the glyphs of the caption buttons (without
+# it a dialog's close box shows the letter "r").
+packages+=(fonts-wine)
 
 need_root() {
   if [ "$(id -u)" -ne 0 ]; then
