@@ -219,7 +219,9 @@ TEST_F(ConfigDialog, ShowsThePathsReadOnlyAndOkWritesTheMasterPlaylistAtOnce)
 
 /*
  * Escape, Cancel and Alt+F4 reach the dialog and leave it open; Enter is
- * OK, which writes nothing at once without a master playlist.
+ * OK, which writes nothing at once without a master playlist.  The keys go
+ * to the OK button rather than to GetFocus(): another test program may take
+ * the foreground meanwhile, and a key posted to no window is lost.
  */
 TEST_F(ConfigDialog, OnlyOkOrEnterCloseIt)
 {
@@ -228,11 +230,11 @@ TEST_F(ConfigDialog, OnlyOkOrEnterCloseIt)
     const std::string before = rig::ReadFile(PluginsFolder() + "plugin.ini");
     std::vector<bool> shown;
     Configure([&](HWND dialog, int call) {
-        HWND focus = GetFocus();
+        HWND focus = GetDlgItem(dialog, IDOK);
         switch (call) {
         case 0:
             Click(dialog, IDC_ZELT_MODE);
-            SetFocus(focus = GetDlgItem(dialog, IDOK));
+            SetFocus(focus);
             PostMessageA(focus, WM_KEYDOWN, VK_ESCAPE, 1);
             PostMessageA(focus, WM_KEYUP, VK_ESCAPE, 0xC0000001);
             Press(dialog, IDCANCEL);
