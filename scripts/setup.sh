@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Installs everything the build, the demo and the test suite need on a fresh
-# Debian 12 machine, and prepares build/wow64/ for running 32-bit Windows
-# programs under wine64.  Run as root.  Does nothing when all is present.
+# Debian 12 machine, then finds out how this machine can run 32-bit (i686)
+# Windows programs, prepares that route and writes the decision to
+# build/route/i686 (scripts/route.sh: classic 32-bit Wine in an i386 tree,
+# wine64's WoW64 mode, or none).  Run as root.  Installs and prepares
+# nothing when all is present; the probe runs every time (a few seconds).
 #
 # Wine's WoW64 mode: Debian's wine64 runs i686 Windows programs in its
 # 64-bit loader when it finds Wine's own 32-bit PE DLLs.  Those come from
@@ -19,6 +22,7 @@ set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 wow64="$root/build/wow64"
+source "$root/scripts/route.sh"
 
 # Other apt runs of the machine may hold its locks for a while.
 apt_wait=(-o DPkg::Lock::Timeout=300)
@@ -42,9 +46,11 @@ need_root() {
   fi
 }
 
+# Installs the packages named (all of "packages" when none are).
 install_packages() {
   local missing=() p
-  for p in "${packages[@]}"; do
+  [ $# -gt 0 ] || set -- "${packages[@]}"
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
@@ -85,7 +91,9 @@ download_libwine_i386() {
       trap 'exit 130' INT TERM HUP
       dpkg --add-architecture i386 || exit 1
     fi
-    apt-get "${apt_wait[@]}" update -qq || exit 1
+    # An index that fails to come (a mirror in the middle of a sync) need
+    # not be the one the download takes; the download says so when it is.
+    apt-get "${apt_wait[@]}" update -qq || echo "setup: apt-get update failed in part; trying the download all the same" >&2
     apt-get "${apt_wait[@]}" download -qq "libwine:i386=$version"
   )
 }
@@ -139,5 +147,31 @@ prepare_wow64() {
   fi
 }
 
+# Probes the routes in their order and writes the decision (route.sh).
+# The classic route needs the i386 tree (debootstrap makes it); WoW64 mode
+# needs Wine's 32-bit DLLs, which are also what its probe runs on.  A
+# route that cannot be prepared counts as not working: the decision says
+# why, and the next route is tried.
+decide_i686_route() {
+  local i386 classic=untried wow64_mode=untried decision
+  i386="$(probe_i386_programs)"
+  build_probe32
+  if [ "$i386" = native ]; then
+    install_packages debootstrap
+    if prepare_i386_tree; then
+      classic="$(probe_route classic)"
+    else
+      classic="failed:the i386 tree could not be prepared"
+    fi
+  fi
+  if [ "$classic" != works ]; then
+    prepare_wow64
+    wow64_mode="$(probe_route wow64)"
+  fi
+  decision="$(decide_route "$i386" "$classic" "$wow64_mode")"
+  printf '%s\n' "$decision" >"$route_file"
+  echo "setup: 32-bit route: $(sed -n 2p "$route_file")"
+}
+
 install_packages
-prepare_wow64
+decide_i686_route
