@@ -12,17 +12,18 @@
 #
 # Two test architectures, each with its own build and prefix:
 #   x86_64  the same sources built for x86_64, under plain wine64;
-#   i686    the tests built for i686, loading the shipped DLL itself, under
-#           wine64's WoW64 mode (WINEDLLPATH=build/wow64/dlls).
+#   i686    the tests built for i686, loading the shipped DLL itself, by
+#           the machine's 32-bit route (scripts/route.sh, decided by
+#           scripts/setup.sh): classic 32-bit Wine inside the i386 tree,
+#           wine64's WoW64 mode (WINEDLLPATH=build/wow64/dlls), or none.
 #
 # scripts/run-ctest.sh and scripts/run-demo.sh, run inside xvfb-run with
-# WINEPREFIX set, use the Wine functions below around their program.
+# WINEPREFIX set (inside the i386 tree on the classic route), use the Wine
+# functions below around their program.
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
-
-wow64_dlls="$root/build/wow64/dlls"
+source "$root/tests/wine-env.sh"
+source "$root/scripts/route.sh"
 
 # Sets dll_build, tests_build, tests32_build and screenshots (the demo's
 # PNG files: build/screenshots, or $BUILD_DIR-screenshots), moves to the
@@ -37,7 +38,13 @@ prepare_build() {
     dll_build="$root/build/dll" tests_build="$root/build/tests" tests32_build="$root/build/tests32"
     screenshots="$root/build/screenshots"
   fi
-  bash scripts/setup.sh
+  # Once per command: a script that another one runs (fuzz.sh under
+  # test.sh) takes the decision already made.
+  if [ -z "${KESTRUNE_SETUP_DONE:-}" ]; then
+    bash scripts/setup.sh
+    export KESTRUNE_SETUP_DONE=1
+  fi
+  read_route
 }
 
 # The test build of an architecture (x86_64 or i686).
@@ -64,17 +71,32 @@ configure_tests() {
 }
 
 # Runs a script of this folder in a virtual X display with the Wine prefix
-# of an architecture's test build:
+# of an architecture's test build; i686 by the route read_route read (not
+# "none": the callers say why it does not run):
 #   in_display <x86_64|i686> <script> [arguments...]
+# On the classic route the script runs inside the i386 tree, with the test
+# build and the shipped DLL's build at their own paths and a 32-bit prefix
+# of its own (wineprefix-win32).
 in_display() {
-  local build
-  build="$(test_build_of "$1")"
+  local arch="$1" build
+  build="$(test_build_of "$arch")"
+  shift
+  if [ "$arch" = i686 ] && [ "$i686_route" = classic ]; then
+    KESTRUNE_TREE_BINDS="$build:$dll_build" run_in_i386_tree env WINEPREFIX="$build/wineprefix-win32" WINEARCH=win32 \
+      WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" xvfb-run -a -s "-screen 0 1280x1024x24" bash "$@"
+    return
+  fi
   (
     export WINEPREFIX="$build/wineprefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    [ "$1" = i686 ] && export WINEDLLPATH="$wow64_dlls"
-    shift
+    [ "$arch" = i686 ] && export WINEDLLPATH="$wow64_dlls"
     exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$@"
   )
+}
+
+# How an architecture runs here, for summaries: "x86_64: wine64" or the
+# i686 route's summary line.
+route_of() {
+  if [ "$1" = i686 ]; then echo "$i686_summary"; else echo "x86_64: wine64 (64-bit Wine, full drawing)"; fi
 }
 
 # Prepares the prefix WINEPREFIX (tests/wine-prefix.sh), then stops

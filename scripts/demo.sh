@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
 # The main job on show: builds gen_Kestrune.dll for 32-bit Windows (the
 # shipped file) and runs it in the 32-bit stand-in player
-# kestrune_player_demo.exe under wine64's WoW64 mode, in a virtual X
-# display: the player loads the DLL from a Plugins folder beside itself and
-# prints what the plug-in does.  A second part runs the same sources'
-# x86_64 DLL in the x86_64 player under plain wine64, where every window of
-# the plug-in is shown and shot: the player writes BMP files, and this
-# script turns them into PNG files in build/screenshots/ (the marquee, which
-# covers the whole 1280 x 1024 screen, at half size).  32-bit code cannot
-# draw in WoW64 mode, so the first part skips the windows that need drawing
-# and says so.
+# kestrune_player_demo.exe, in a virtual X display, by the 32-bit route
+# scripts/setup.sh decided for this machine (scripts/route.sh): classic
+# 32-bit Wine in an i386 tree, or wine64's WoW64 mode.  The player loads the
+# DLL from a Plugins folder beside itself and prints what the plug-in does.
+# 32-bit code cannot draw in WoW64 mode, so there the demo skips the windows
+# that need drawing and says so; where no 32-bit code runs at all, this
+# part says so and why.  A second part runs the same sources' x86_64 DLL in
+# the x86_64 player under plain wine64, where every window of the plug-in
+# is shown and shot: the player writes BMP files, and this script turns
+# them into PNG files in build/screenshots/ (the marquee, which covers the
+# whole 1280 x 1024 screen, at half size).
 #
-# Exits with 1 when either run failed (a window the demo should show did
-# not appear, or the player crashed) or a screenshot is missing; both runs
-# go on regardless, so everything that works is still shown.
+# Exits with 1 when a run that could run failed (a window the demo should
+# show did not appear, or the player crashed) or a screenshot is missing;
+# both runs go on regardless, so everything that works is still shown.
 #
 # Build directories as for scripts/test.sh: build/dll, build/tests32 and
 # build/tests, or $BUILD_DIR-dll, $BUILD_DIR-tests32 and $BUILD_DIR-tests.
@@ -33,9 +35,17 @@ echo "== building the 32-bit stand-in player"
 configure_tests i686
 cmake --build "$tests32_build" --target kestrune_player_demo >/dev/null
 
-echo "== the shipped DLL in the 32-bit player, under wine64's WoW64 mode"
 failed=()
-in_display i686 scripts/run-demo.sh "$tests32_build" || failed+=("the 32-bit run (exit code $?)")
+case "$i686_route" in
+  none)
+    echo "== the 32-bit part cannot run on this machine"
+    echo "$i686_summary"
+    ;;
+  *)
+    echo "== the shipped DLL in the 32-bit player, by the route: $i686_summary"
+    in_display i686 scripts/run-demo.sh "$tests32_build" || failed+=("the 32-bit run (exit code $?)")
+    ;;
+esac
 
 echo "== building the x86_64 stand-in player and the x86_64 DLL"
 configure_tests x86_64

@@ -2,8 +2,12 @@
 # Builds gen_Kestrune.dll for 32-bit Windows and both test builds, then runs
 # the whole test suite twice in a virtual X display:
 #   x86_64  the same sources built for x86_64, under plain wine64;
-#   i686    the tests built for i686 and the shipped DLL itself, under
-#           wine64's WoW64 mode.
+#   i686    the tests built for i686 and the shipped DLL itself, by the
+#           32-bit route scripts/setup.sh decided for this machine
+#           (scripts/route.sh): classic 32-bit Wine in an i386 tree (full
+#           drawing), wine64's WoW64 mode, or none.  Where no 32-bit code
+#           runs, the i686 suite is built but not run, and the summary says
+#           so last, on its own line and on stderr, with the reason.
 #
 #   bash scripts/test.sh                 # everything, on both architectures
 #   bash scripts/test.sh -R Lifecycle    # extra arguments go to ctest
@@ -13,8 +17,10 @@
 # build/tests32 for the tests and their Wine prefixes (the presets' own);
 # with BUILD_DIR set, $BUILD_DIR-dll, $BUILD_DIR-tests and $BUILD_DIR-tests32
 # instead (BUILD_DIR=build/me).  Exits with the first failed run's ctest
-# code (0 when both pass), or 1 when only a fuzz target failed; both ctest
-# summaries and the time taken are the last things printed.
+# code (0 when every run passes), or 1 when only a fuzz target failed; a
+# suite this machine cannot run fails nothing.  The summary (each
+# architecture's route and ctest summary, and the time taken) is the last
+# thing printed.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -52,8 +58,16 @@ fuzz_code=0
 bash scripts/fuzz.sh "${KESTRUNE_FUZZ_SECONDS:-$(($# ? 0 : 15))}" || fuzz_code=$?
 
 declare -A result summary
+not_run=
 for arch in "${architectures[@]}"; do
   build="$(test_build_of "$arch")"
+  if [ "$arch" = i686 ] && [ "$i686_route" = none ]; then
+    echo "== $arch: not run on this machine (see the summary)"
+    result[$arch]=0
+    summary[$arch]="not run"
+    not_run="$i686_summary"
+    continue
+  fi
   echo "== $arch: ctest in $build"
   arch_started=$SECONDS
   code=0
@@ -68,10 +82,12 @@ done
 echo "== summary"
 failed=0
 for arch in "${architectures[@]}"; do
+  echo "route:  $(route_of "$arch")"
   printf '%-7s %s\n' "$arch:" "${summary[$arch]}"
   [ "$failed" -ne 0 ] || failed="${result[$arch]}"
 done
 [ "$fuzz_code" -eq 0 ] || echo "fuzz:   a target failed (see \"fuzz:\" above)"
 echo "test.sh: $((SECONDS - started)) s in all"
+[ -z "$not_run" ] || echo "$not_run" >&2
 [ "$failed" -ne 0 ] || failed=$fuzz_code
 exit "$failed"

@@ -10,13 +10,14 @@
 #    where this Wine looks for them: MS Sans Serif and Tahoma for dialogs,
 #    and Marlett, which draws the caption buttons (without it a close box
 #    shows the letter "r").
-# A prefix for the i686 programs (WoW64 mode) is made with WINEDLLPATH
-# naming Wine's 32-bit DLLs (tests/wine-run.sh --wow64, scripts/common.sh):
-# its first boot installs them.
+# A prefix for the i686 programs in WoW64 mode is made with WINEDLLPATH
+# naming Wine's 32-bit DLLs (tests/wine-run.sh --i686, scripts/common.sh):
+# its first boot installs them.  Inside the i386 tree the prefix is a
+# 32-bit one for classic Wine (tests/wine-env.sh).
 set -u
 : "${WINEPREFIX:?WINEPREFIX must be set}"
-export WINEARCH=win64 WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml="
-wine=/usr/lib/wine/wine64
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
+export WINEARCH=$wine_arch WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml="
 
 mkdir -p "$WINEPREFIX"
 "$wine" wineboot -i >/dev/null 2>&1 </dev/null

@@ -1,36 +1,53 @@
 #!/usr/bin/env bash
-# Runs a Windows program under wine64: the cross-compiling emulator of the
+# Runs a Windows program under Wine: the cross-compiling emulator of the
 # test configurations, used by ctest for every test and for test discovery.
 #
 #   tests/wine-run.sh <program.exe> [arguments...]           # x86_64
-#   tests/wine-run.sh --wow64 <program.exe> [arguments...]   # i686
+#   tests/wine-run.sh --i686 <program.exe> [arguments...]    # i686
 #
-# With --wow64 the program is a 32-bit one, run in wine64's WoW64 mode:
-# WINEDLLPATH names build/wow64/dlls of this checkout (Wine's 32-bit DLLs,
-# which scripts/setup.sh unpacks there), for the program and for the prefix.
+# An i686 program runs by the route scripts/setup.sh decided for this
+# machine (scripts/route.sh): on the host, in wine64's WoW64 mode, with
+# WINEDLLPATH naming build/wow64/dlls of this checkout (Wine's 32-bit DLLs);
+# inside the i386 tree of the classic route (scripts/i386-tree.sh), under
+# classic 32-bit Wine (tests/wine-env.sh tells which Wine is installed).
 # The Wine prefix is WINEPREFIX when set, otherwise "wineprefix" beside the
-# program (the build directory).  scripts/test.sh normally boots the prefix and keeps one
-# wineserver running for the whole run; without that, Wine starts its own
-# server, whose output must not reach the caller's pipes, so it is started
-# here with its output sent to /dev/null.  A new prefix is prepared by
+# program (the build directory), or "wineprefix-win32" under classic Wine.
+# scripts/test.sh normally boots the prefix and keeps one wineserver
+# running for the whole run; without that, Wine starts its own server,
+# whose output must not reach the caller's pipes, so it is started here
+# with its output sent to /dev/null.  A new prefix is prepared by
 # tests/wine-prefix.sh.
 set -u
+source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh"
 
-if [ "${1:-}" = "--wow64" ]; then
+if [ "${1:-}" = "--i686" ]; then
   shift
-  dlls="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wow64/dlls"
-  if [ ! -e "$dlls/i386-windows/kernel32.dll" ]; then
-    echo "wine-run.sh: no Wine 32-bit DLLs in $dlls: run scripts/setup.sh" >&2
-    exit 1
+  if [ -z "$wine_classic" ]; then
+    route="$(head -n 1 "$(dirname "${BASH_SOURCE[0]}")/../build/route/i686" 2>/dev/null)"
+    case "$route" in
+      classic)
+        echo "wine-run.sh: this machine runs i686 programs under classic 32-bit Wine, inside the i386 tree:" >&2
+        echo "wine-run.sh: bash scripts/i386-tree.sh xvfb-run -a tests/wine-run.sh --i686 ..." >&2
+        exit 1
+        ;;
+      none)
+        echo "wine-run.sh: this machine runs no 32-bit code ($(sed -n 2p "$(dirname "${BASH_SOURCE[0]}")/../build/route/i686"))" >&2
+        exit 1
+        ;;
+    esac
+    dlls="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wow64/dlls"
+    if [ ! -e "$dlls/i386-windows/kernel32.dll" ]; then
+      echo "wine-run.sh: no Wine 32-bit DLLs in $dlls: run scripts/setup.sh" >&2
+      exit 1
+    fi
+    export WINEDLLPATH="$dlls"
   fi
-  export WINEDLLPATH="$dlls"
 fi
-program="${1:?usage: wine-run.sh [--wow64] program.exe [arguments...]}"
-: "${WINEPREFIX:=$(cd "$(dirname "$program")" && pwd)/wineprefix}"
-export WINEPREFIX WINEARCH=win64 WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml="
-
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
+program="${1:?usage: wine-run.sh [--i686] program.exe [arguments...]}"
+prefix_name=wineprefix
+[ -n "$wine_classic" ] && prefix_name=wineprefix-win32
+: "${WINEPREFIX:=$(cd "$(dirname "$program")" && pwd)/$prefix_name}"
+export WINEPREFIX WINEARCH=$wine_arch WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="mscoree,mshtml="
 
 # A new prefix is prepared, and what its first boot started with the old
 # settings is stopped.  Then a server that outlives this program by a few
