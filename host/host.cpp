@@ -20,6 +20,7 @@ int GetListLength(void) { return (int)AskPlayer(0, HOST_GET_LIST_LENGTH); }
 int GetListPosition(void) { return (int)AskPlayer(0, HOST_GET_LIST_POSITION); }
 const char *GetPlaylistFile(int index) { return (const char *)AskPlayer((WPARAM)index, HOST_GET_PLAYLIST_FILE); }
 const char *GetPlaylistTitle(int index) { return (const char *)AskPlayer((WPARAM)index, HOST_GET_PLAYLIST_TITLE); }
+const char *GetIniDirectory(void) { return (const char *)AskPlayer(0, HOST_GET_INI_DIRECTORY); }
 
 void SendPlayerCommand(int command) { SendMessageA(PluginRecord.HostMainWindow, WM_COMMAND, (WPARAM)command, 0); }
 

@@ -83,6 +83,8 @@ static LRESULT AnswerRequest(WPARAM wParam, LPARAM code)
         return PlaylistFile(wParam);
     case HOST_GET_PLAYLIST_TITLE:
         return PlaylistTitle(wParam);
+    case HOST_GET_INI_DIRECTORY:
+        return State.IniDirectory.empty() ? 0 : (LRESULT)State.IniDirectory.c_str();
     }
     return 0;
 }
@@ -114,6 +116,32 @@ void PlayerEndTrack(void)
     }
     State.Position++;
     StartCurrentEntry();
+}
+
+/* ---- closing ---- */
+
+static void QuitPlugin(void)
+{
+    if (Record)
+        Record->Quit();
+    Record = NULL;
+}
+
+static void FreePlugin(void)
+{
+    if (PluginModule)
+        FreeLibrary(PluginModule);
+    PluginModule = NULL;
+}
+
+/* The plug-in quits, and is freed at once or later; the window stays for the test. */
+static LRESULT CloseFromOutside(void)
+{
+    State.Closes++;
+    QuitPlugin();
+    if (State.OnClose == PlayerState::CloseQuitsAndFrees)
+        FreePlugin();
+    return 0;
 }
 
 /* ---- commands ---- */
@@ -201,6 +229,10 @@ LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
     case WM_KEYDOWN:
     case WM_KEYUP:
         return RecordKey(window, message, wParam, lParam);
+    case WM_CLOSE:
+        if (State.OnClose != PlayerState::CloseDestroys)
+            return CloseFromOutside();
+        break;
     }
     return DefaultProc(window, message, wParam, lParam);
 }
@@ -326,12 +358,8 @@ int PlayerStartPlugin(void)
 
 void PlayerStopPlugin(void)
 {
-    if (Record)
-        Record->Quit();
-    Record = NULL;
-    if (PluginModule)
-        FreeLibrary(PluginModule);
-    PluginModule = NULL;
+    QuitPlugin();
+    FreePlugin();
 }
 
 void PlayerPump(void)

@@ -66,6 +66,20 @@ struct PlayerState {
      */
     bool SendsNotices = true;
     std::vector<PlayerMessage> Notices;
+    /* The player's settings folder, answered for HOST_GET_INI_DIRECTORY; empty answers 0 (an older player). */
+    std::string IniDirectory;
+    /*
+     * What WM_CLOSE at the main window does, as for a player told to close
+     * from outside (its tray icon, a command line, the end of the session),
+     * from whatever message loop dispatches it:
+     *  CloseDestroys: the system's default, the window is destroyed;
+     *  CloseQuits: the plug-in's Quit is called, FreeLibrary waits for
+     *    PlayerStopPlugin (after the loop has unwound);
+     *  CloseQuitsAndFrees: Quit, then FreeLibrary at once, inside that loop.
+     * Closes counts the closes handled so.
+     */
+    enum CloseAction { CloseDestroys, CloseQuits, CloseQuitsAndFrees } OnClose = CloseDestroys;
+    int Closes = 0;
 };
 
 /*
@@ -117,7 +131,8 @@ void PlayerWritePlaylist(void);
  *  PlayerLoadPlugin: finds the first gen_*.dll in the folder and loads it;
  *  PlayerStartPlugin: asks for the record, writes the main window and the
  *    module handle into it, calls Init and returns its result;
- *  PlayerStopPlugin: calls Quit and unloads the DLL.
+ *  PlayerStopPlugin: calls Quit (unless a close already did) and unloads
+ *    the DLL (unless a close already did).
  */
 HMODULE PlayerLoadPlugin(const std::string &pluginsFolder);
 int PlayerStartPlugin(void);

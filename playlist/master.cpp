@@ -69,7 +69,7 @@ void AddCurrentTrack(void)
     HANDLE file = CreateFileA(Settings.M3UFileName, GENERIC_WRITE, FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
                               FILE_FLAG_SEQUENTIAL_SCAN, NULL);
     if (file == INVALID_HANDLE_VALUE) {
-        MessageBoxA(NULL, Settings.M3UFileName, "Can not open selected file", MB_OK | MB_ICONWARNING);
+        ShowBox(NULL, Settings.M3UFileName, "Can not open selected file", MB_OK | MB_ICONWARNING);
         return;
     }
     SetFilePointer(file, 0, NULL, FILE_END);
@@ -155,6 +155,7 @@ void ClearPlaylist(void)
         ShowPlayerBox("User specified play list could not be deleted!", master, MB_OK | MB_ICONINFORMATION);
 }
 
+/* Kept on purpose: the command only says that it does not work yet. */
 void CopyToFavorites(void)
 {
     ShowPlayerBox("This doesn't work yet!", "Information",

@@ -10,7 +10,7 @@
 
 int ShowPlayerBox(const char *text, const char *caption, UINT flags)
 {
-    return MessageBoxA(PluginRecord.HostMainWindow, text, caption, flags);
+    return ShowBox(PluginRecord.HostMainWindow, text, caption, flags);
 }
 
 bool FormatDatedName(char *name, size_t size, const char *head, const char *separator, const SYSTEMTIME *time,

@@ -51,7 +51,8 @@ void TakeSnapShot(void)
  * without its first 9 bytes (the "#EXTM3U" line) when it begins with "#EX".
  * A file shorter than that is skipped to its end, so nothing past what was
  * read is ever looked at.  The file is read whole into one global block
- * with a terminating zero, which is freed at the end.
+ * with a terminating zero, which is freed at the end.  Nothing more happens
+ * once the player has quit the plug-in from inside one of the boxes.
  */
 void AddAllTracks(void)
 {
@@ -61,6 +62,8 @@ void AddAllTracks(void)
     if (!GetPlayerPlaylistPath(path))
         return;
     ShowPlayerBox(path, "Information", MB_OK | MB_ICONINFORMATION);
+    if (!PluginRunning)
+        return;
     HANDLE file = CreateFileA(path, GENERIC_READ, 0, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
         return;
@@ -73,6 +76,10 @@ void AddAllTracks(void)
     char text[64];
     StringCchPrintfA(text, sizeof text, "Size of play list is %u", (unsigned)size);
     ShowPlayerBox(text, "Information", MB_OK | MB_ICONINFORMATION);
+    if (!PluginRunning) {
+        CloseHandle(file);
+        return;
+    }
     char *block = (char *)GlobalAlloc(GMEM_FIXED, (SIZE_T)size + 1);
     if (!block) {
         CloseHandle(file);

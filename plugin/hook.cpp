@@ -3,10 +3,12 @@
  * as a WM_COMMAND whose whole wParam is the command number; so do the tray
  * icon's callbacks, the menu-initialisation messages of every menu of the
  * window, and the shell's notice that it restarted, after which the tray
- * icon is added again.  The player's own notice that it starts a file
- * goes on to the player and brings the next poll forward.  Whatever the
- * plug-in does not handle goes on, unchanged, to the player's own
- * procedure, and its result is returned.
+ * icon is added again (ui/tray.cpp handles the icon and its menu).  The
+ * player's own notice that it starts a file goes on to the player and
+ * brings the next poll forward.  Whatever the plug-in does not handle goes
+ * on, unchanged, to the player's own procedure, and its result is
+ * returned; so do the menu-initialisation messages, once the plug-in has
+ * set its items, so that the player keeps its own menus up to date.
  */
 #include "kestrune.h"
 
@@ -39,12 +41,6 @@ static bool HookIsUnicode;
  */
 static HWND HookLeftOn;
 
-/*
- * The message the system's shell sends to every top-level window when it
- * has (re)started, with all tray icons gone; registered at init.
- */
-static UINT TaskbarCreatedMessage;
-
 /* ---- lyrics lookup ------------------------------------------------------- */
 
 /*
@@ -67,11 +63,14 @@ static void ToggleWindowshade(void)
     SendPlayerCommand(PLAYER_WINDOWSHADE_PLAYLIST);
 }
 
+/* Kept on purpose: the "Choosing font" box, with the error icon, comes before the Title font picker. */
+/* The picker opens after the box, unless the player quit the plug-in while the box was open. */
 static void ChooseTitleFont(void)
 {
-    MessageBoxA(PluginRecord.HostMainWindow, "Choosing font", "Information",
-                MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST);
-    ChooseLineFont(&Settings.Title);
+    ShowBox(PluginRecord.HostMainWindow, "Choosing font", "Information",
+            MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST);
+    if (PluginRunning)
+        ChooseLineFont(&Settings.Title);
 }
 
 /*
@@ -112,57 +111,6 @@ static bool RunPluginCommand(WPARAM command)
     }
     // clang-format on
     return false;
-}
-
-/* ---- menus --------------------------------------------------------------- */
-
-/* An item is either enabled, or grayed and disabled together. */
-static void EnableCommand(HMENU menu, UINT command, bool enabled)
-{
-    EnableMenuItem(menu, command, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED | MF_DISABLED));
-}
-
-/*
- * Enables or grays the four items that need a current track in any menu of
- * the window (a menu without them is left alone), then shows the build
- * stamp in the window's items 1026 and 1027 where it has them.
- */
-static void InitialiseMenu(HMENU menu)
-{
-    bool haveFile = NowPlaying.FileName[0] != '\0';
-    EnableCommand(menu, ID_COPY_TITLE, NowPlaying.Title[0] != '\0');
-    EnableCommand(menu, ID_COPY_FILE_NAME, haveFile);
-    EnableCommand(menu, ID_ADD_CURRENT_TRACK, haveFile && Settings.UseM3U && Settings.M3UFileName[0]);
-    EnableCommand(menu, ID_COPY_TO_FAVORITES, haveFile && Settings.FavoritesDirectory[0]);
-    ShowBuildStamp(PluginRecord.HostMainWindow);
-}
-
-/* The loaded menu is destroyed after tracking. */
-void ShowCommandMenu(HWND owner)
-{
-    POINT cursor;
-    GetCursorPos(&cursor);
-    SetForegroundWindow(owner);
-    HMENU menu = LoadMenuA(PluginRecord.ModuleInstance, MAKEINTRESOURCEA(IDR_POPUP_MENU));
-    if (!menu)
-        return;
-    TrackPopupMenu(GetSubMenu(menu, 0), TPM_CENTERALIGN, cursor.x + 1, cursor.y, 0, owner, NULL);
-    PostMessageA(owner, WM_NULL, 0, 0);
-    DestroyMenu(menu);
-}
-
-/* The tray icon's callback: lParam is the mouse message. */
-static LRESULT AnswerTrayIcon(LPARAM mouseMessage)
-{
-    switch (mouseMessage) {
-    case WM_LBUTTONDOWN:
-        SendMessageA(PluginRecord.HostMainWindow, WM_COMMAND, ID_NOW_PLAYING, 0);
-        return 1;
-    case WM_RBUTTONDOWN:
-        ShowCommandMenu(PluginRecord.HostMainWindow);
-        return 1;
-    }
-    return 0;
 }
 
 /* ---- the hook ------------------------------------------------------------ */
@@ -223,13 +171,14 @@ static LRESULT RunEarlyPoll(void)
 
 LRESULT CALLBACK MainWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    PluginFrame frame;
     if (HookStopped)
         return PassOn(window, message, wParam, lParam);
     if (message == WM_USER && lParam == HOST_NOTICE_PLAYING_FILE)
         return PassOnPlayingNotice(window, wParam, lParam);
     if (message == EarlyPollMessage && message != 0)
         return RunEarlyPoll();
-    if (message == TaskbarCreatedMessage && message != 0) {
+    if (IsTaskbarCreated(message)) {
         NotifyTrayIcon(NIM_ADD);
         return PassOn(window, message, wParam, lParam);
     }
@@ -238,13 +187,14 @@ LRESULT CALLBACK MainWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM
         return RunPluginCommand(wParam) ? 1 : PassOn(window, message, wParam, lParam);
     case WM_INITMENU:
     case WM_INITMENUPOPUP:
-        InitialiseMenu((HMENU)wParam);
-        return 1;
+        InitialiseMenuItems((HMENU)wParam);
+        return PassOn(window, message, wParam, lParam);
     case WM_TRAY_NOTIFY:
         return AnswerTrayIcon(lParam);
     case WM_CREATE:
     case WM_INITDIALOG:
-        MessageBoxA(window, "Init!", "information", MB_ICONINFORMATION);
+        /* Kept on purpose: the "Init!" box, though the window exists before the hook is set. */
+        ShowBox(window, "Init!", "information", MB_ICONINFORMATION);
         return PassOn(window, message, wParam, lParam);
     }
     return PassOn(window, message, wParam, lParam);
@@ -280,7 +230,7 @@ void InstallMainWindowHook(void)
 {
     HWND window = PluginRecord.HostMainWindow;
     HookStopped = false;
-    TaskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");
+    RegisterTrayMessages();
     ArmEarlyPoll();
     if (HookLeftOn == window && IsWindow(window))
         return;
@@ -313,7 +263,5 @@ void RemoveMainWindowHook(void)
         return;
     }
     HookLeftOn = window;
-    HMODULE self;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, (LPCSTR)MainWindowHook,
-                       &self);
+    KeepModuleLoaded();
 }

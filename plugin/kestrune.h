@@ -37,7 +37,10 @@ static_assert(sizeof(PluginRecordFields) == 28, "the player reads a 28-byte reco
 extern PluginRecordFields PluginRecord;
 /* The module handle the DLL entry point received. */
 extern HINSTANCE ModuleHandle;
-/* Full path of plugin.ini beside the DLL; empty until init. */
+/*
+ * Full path of plugin.ini: beside the DLL, or in the player's settings
+ * folder when the DLL's folder cannot be written; empty until init.
+ */
 extern char SettingsPath[PATH_SIZE];
 /* The player's own main-window procedure that MainWindowHook passes on to. */
 extern WNDPROC PreviousMainWindowProc;
@@ -49,10 +52,47 @@ void PluginConfig(void);
 void PluginQuit(void);
 
 /*
+ * True from the start of init to the start of quit.  Code that resumes
+ * after a modal loop (a box, a picker, a menu) checks it before it goes on:
+ * the player may have quit the plug-in from inside that loop.
+ */
+extern bool PluginRunning;
+
+/*
+ * Counts an entry of the plug-in while it runs (the hook, init, config,
+ * the poll timer, the marquee's procedure): one at the top of each.
+ */
+struct PluginFrame {
+    PluginFrame();
+    ~PluginFrame();
+};
+/* Whether an entry of the plug-in is still running below the caller. */
+bool PluginFramesBelow(void);
+
+/*
+ * The plug-in's modal calls, so that quit can end them: each modal call
+ * (dialog, picker, box, menu) is wrapped in BeginModal and EndModal; the
+ * window it creates is found by itself (plugin/modal.cpp).
+ */
+enum ModalKind { MODAL_DIALOG, MODAL_PICKER, MODAL_BOX, MODAL_MENU };
+void BeginModal(ModalKind kind);
+void EndModal(void);
+/* Quit: ends every modal window of the plug-in that is open, the innermost first. */
+void EndModalWindows(void);
+/* Keeps this DLL in memory until the process ends, whatever the player frees. */
+void KeepModuleLoaded(void);
+
+/*
  * Computes the full path of "plugin.ini" beside the module named by
  * moduleFileName into path (PATH_SIZE bytes).
  */
 void MakeSettingsPath(const char *moduleFileName, char *path);
+/*
+ * The same for the player's settings folder: "<folder>\Plugins\plugin.ini"
+ * into path (PATH_SIZE bytes); empty when the folder is empty or the result
+ * would not fit.
+ */
+void MakePlayerSettingsPath(const char *folder, char *path);
 
 /*
  * Kinds of message box that one failure may ask for again and again, from
@@ -69,6 +109,8 @@ enum BoxKind { BOX_SIGNATURE_WARNING, BOX_LOG_WARNING, BOX_MARQUEE_IMAGE_COPY, B
  * is left out.  Once the open box is closed, the next call shows it again.
  */
 int ShowBoxOfKind(BoxKind kind, HWND owner, const char *text, const char *caption, UINT flags);
+/* MessageBoxA as one of the plug-in's modal calls: every box of the plug-in goes through it. */
+int ShowBox(HWND owner, const char *text, const char *caption, UINT flags);
 
 /* Shows the system's text for a failed call; see plugin/report.cpp. */
 void ReportSystemError(HWND owner, DWORD code, const char *source, unsigned line);
@@ -78,21 +120,6 @@ void ReportSystemError(HWND owner, DWORD code, const char *source, unsigned line
  * every call, also when the box is left out, so each failure is recorded.
  */
 void ReportSystemError(BoxKind kind, HWND owner, DWORD code, const char *source, unsigned line);
-
-/*
- * Adds (NIM_ADD) or removes (NIM_DELETE) the tray icon (HostMainWindow,
- * 1381); init adds it, quit removes it, and the hook adds it again after
- * the system's shell restarted.
- */
-void NotifyTrayIcon(DWORD action);
-/*
- * The plug-in's command menu (the "PopUP" submenu of menu 104, loaded anew
- * each time) tracked centred on the cursor (x + 1) for owner, which is
- * made the foreground window first and receives the chosen item as a
- * WM_COMMAND.  WM_NULL is posted to owner once the menu has closed, so
- * that a click outside the menu closes it properly.
- */
-void ShowCommandMenu(HWND owner);
 
 LRESULT CALLBACK MainWindowHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 /*
@@ -148,10 +175,15 @@ struct SettingsRecord {
 
 extern SettingsRecord Settings;
 
-/* Fills Settings from SettingsPath; missing keys take their defaults. */
+/* Fills Settings from SettingsPath (or the file at path); missing keys take their defaults. */
 void LoadSettings(void);
-/* Writes every key to SettingsPath; nothing when the path is empty. */
-void SaveSettings(void);
+void LoadSettingsFrom(const char *path);
+/*
+ * Writes every key to SettingsPath; nothing when the path is empty.
+ * Returns the system's error of the first key that could not be written,
+ * 0 when every write succeeded.
+ */
+DWORD SaveSettings(void);
 /* Writes only M3UFileName (when not empty) to SettingsPath, at once. */
 void SaveM3UFileName(void);
 /*
@@ -171,6 +203,8 @@ int GetListPosition(void);
 /* Pointers owned by the player: copy at once, never keep. 0 when none. */
 const char *GetPlaylistFile(int index);
 const char *GetPlaylistTitle(int index);
+/* The player's settings folder (owned by the player: copy at once); 0 from a player that does not tell. */
+const char *GetIniDirectory(void);
 /* Sends a player command (WM_COMMAND, lParam 0); the result is ignored. */
 void SendPlayerCommand(int command);
 /*
@@ -241,6 +275,33 @@ void CopyToFavorites(void);
  */
 bool MakeSnapShotName(const char *folder, const SYSTEMTIME *time, char *name);
 bool MakeBackupName(const char *master, const SYSTEMTIME *time, char *name);
+
+/* ---- ui/tray.cpp: the tray icon and the command menu ---------------------- */
+
+/*
+ * Adds (NIM_ADD) or removes (NIM_DELETE) the tray icon (HostMainWindow,
+ * 1381); init adds it, quit removes it, and the hook adds it again after
+ * the system's shell restarted.
+ */
+void NotifyTrayIcon(DWORD action);
+/* Registers the shell's "TaskbarCreated" message (init); IsTaskbarCreated tells it. */
+void RegisterTrayMessages(void);
+bool IsTaskbarCreated(UINT message);
+/* The tray icon's callback (lParam, the mouse message): 1 when handled. */
+LRESULT AnswerTrayIcon(LPARAM mouseMessage);
+/*
+ * The plug-in's command menu (the "PopUP" submenu of menu 104, loaded anew
+ * each time) tracked centred on the cursor (x + 1) for owner, which is
+ * made the foreground window first and receives the chosen item as a
+ * WM_COMMAND.  WM_NULL is posted to owner once the menu has closed, so
+ * that a click outside the menu closes it properly.
+ */
+void ShowCommandMenu(HWND owner);
+/*
+ * Sets the four items that need a current track in any menu of the
+ * player's window (WM_INITMENU, WM_INITMENUPOPUP), and the build stamp.
+ */
+void InitialiseMenuItems(HMENU menu);
 
 /* ---- ui/: windows and dialogs --------------------------------------------- */
 

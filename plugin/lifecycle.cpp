@@ -7,9 +7,11 @@
 
 #include <shellapi.h>
 #include <string.h>
+#include <strsafe.h>
 
 static const char PluginDescription[] = "Tovk's WinAmp Email Vellacord";
 static const char SettingsFileName[] = "plugin.ini";
+static const char PlayerSettingsFileName[] = "Plugins\\plugin.ini";
 static const char SourceName[] = "gen_Kestrune";
 
 PluginRecordFields PluginRecord = {16, PluginDescription, PluginInit, PluginConfig, PluginQuit, NULL, NULL};
@@ -17,10 +19,6 @@ HINSTANCE ModuleHandle;
 char SettingsPath[PATH_SIZE];
 WNDPROC PreviousMainWindowProc;
 UINT_PTR PollTimerId;
-
-#ifndef _WIN64
-static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "the tray icon record has the 88-byte layout");
-#endif
 
 /*
  * Keeps the module's directory with its trailing backslash and appends
@@ -40,20 +38,15 @@ void MakeSettingsPath(const char *moduleFileName, char *path)
     memcpy(path + directory, SettingsFileName, sizeof SettingsFileName);
 }
 
-/* The same record at every add; removal names only the window and the icon number. */
-void NotifyTrayIcon(DWORD action)
+void MakePlayerSettingsPath(const char *folder, char *path)
 {
-    NOTIFYICONDATAA icon;
-    ZeroMemory(&icon, sizeof icon);
-    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    icon.hWnd = PluginRecord.HostMainWindow;
-    icon.uID = TRAY_ICON_ID;
-    if (action == NIM_ADD) {
-        icon.uFlags = NIF_MESSAGE | NIF_ICON;
-        icon.uCallbackMessage = WM_TRAY_NOTIFY;
-        icon.hIcon = LoadIconA(PluginRecord.ModuleInstance, MAKEINTRESOURCEA(IDI_KESTRUNE));
-    }
-    Shell_NotifyIconA(action, &icon);
+    path[0] = '\0';
+    size_t length = strnlen(folder, PATH_SIZE);
+    if (length == 0 || length >= PATH_SIZE)
+        return;
+    const char *separator = folder[length - 1] == '\\' ? "" : "\\";
+    if (FAILED(StringCchPrintfA(path, PATH_SIZE, "%s%s%s", folder, separator, PlayerSettingsFileName)))
+        path[0] = '\0';
 }
 
 /*
@@ -61,16 +54,87 @@ void NotifyTrayIcon(DWORD action)
  * system; its directory part could then be a different folder, so it
  * yields an empty settings path rather than a wrong file.
  */
-static void ComputeSettingsPath(void)
+static void ComputeSettingsPath(char *path)
 {
     char moduleFileName[PATH_SIZE];
     DWORD length = GetModuleFileNameA(PluginRecord.ModuleInstance, moduleFileName, sizeof moduleFileName);
     if (length >= sizeof moduleFileName) {
-        SettingsPath[0] = '\0';
+        path[0] = '\0';
         return;
     }
     moduleFileName[length] = '\0';
-    MakeSettingsPath(moduleFileName, SettingsPath);
+    MakeSettingsPath(moduleFileName, path);
+}
+
+/*
+ * Whether the file could be written, found out without leaving anything
+ * behind: an existing file is opened for writing and closed again; a
+ * missing one is created as a new file that the system deletes as it is
+ * closed.
+ */
+static bool CanWriteFile(const char *path)
+{
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND)
+        file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE,
+                           NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
+/*
+ * Where the settings live, and loading them.  plugin.ini beside the DLL,
+ * as long as it can be written.  A player under Program Files usually
+ * cannot have it written by a standard user: then the settings live in the
+ * player's settings folder (Plugins\plugin.ini there, its Plugins folder
+ * made when missing), read from the file beside the DLL while the folder
+ * holds none yet (defaults an installer put there).  A player that names
+ * no folder leaves them beside the DLL, where quit says that they could
+ * not be saved.
+ */
+static void ChooseAndLoadSettings(void)
+{
+    char besideDll[PATH_SIZE];
+    ComputeSettingsPath(besideDll);
+    StringCchCopyA(SettingsPath, sizeof SettingsPath, besideDll);
+    if (!besideDll[0] || CanWriteFile(besideDll)) {
+        LoadSettings();
+        return;
+    }
+    char folder[PATH_SIZE] = "";
+    const char *named = GetIniDirectory();
+    if (named)
+        StringCchCopyA(folder, sizeof folder, named);
+    char inPlayerFolder[PATH_SIZE];
+    MakePlayerSettingsPath(folder, inPlayerFolder);
+    if (!inPlayerFolder[0]) {
+        LoadSettings();
+        return;
+    }
+    char plugins[PATH_SIZE];
+    StringCchCopyA(plugins, sizeof plugins, inPlayerFolder);
+    *strrchr(plugins, '\\') = '\0';
+    CreateDirectoryA(plugins, NULL);
+    StringCchCopyA(SettingsPath, sizeof SettingsPath, inPlayerFolder);
+    bool haveOwn = GetFileAttributesA(inPlayerFolder) != INVALID_FILE_ATTRIBUTES;
+    LoadSettingsFrom(haveOwn ? inPlayerFolder : besideDll);
+}
+
+/* A failed save is said once, at quit, with the file and the system's reason. */
+static void ReportSavingFailed(DWORD error)
+{
+    char *reason = NULL;
+    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, NULL,
+                   error, 0x0400, (LPSTR)&reason, 0, NULL);
+    char text[PATH_SIZE + 512];
+    StringCchPrintfA(text, sizeof text, "The settings could not be saved to %s.\r\n\r\n%s", SettingsPath,
+                     reason ? reason : "No description is available for this error.");
+    if (reason)
+        LocalFree(reason);
+    ShowBox(PluginRecord.HostMainWindow, text, "Settings not saved", MB_OK | MB_ICONERROR);
 }
 
 static void EmptySignatureWhenUsed(void)
@@ -81,8 +145,9 @@ static void EmptySignatureWhenUsed(void)
 
 int PluginInit(void)
 {
-    ComputeSettingsPath();
-    LoadSettings();
+    PluginFrame frame;
+    PluginRunning = true;
+    ChooseAndLoadSettings();
     InstallMainWindowHook();
     PollTimerId = SetTimer(NULL, 0, 1000, PollHost);
     if (!PollTimerId)
@@ -95,25 +160,39 @@ int PluginInit(void)
     return 0;
 }
 
-/* Runs the configuration dialog modally; its result is ignored. */
-void PluginConfig(void) { RunConfigurationDialog(); }
+/* Runs the configuration dialog modally (or brings the open one to the front); its result is ignored. */
+void PluginConfig(void)
+{
+    PluginFrame frame;
+    RunConfigurationDialog();
+}
 
 /*
- * Stops everything init started.  The hook goes last, after the boxes the
- * log and signature writers may show, so that nothing of the plug-in is
- * left for the player's window to call once the DLL is unloaded.
+ * Stops everything init started.  First the plug-in's modal windows end,
+ * so that their loops unwind once control returns to them; when the
+ * plug-in's own frames are below this call (the player was closed from
+ * inside one of those loops, or from the hook), the DLL stays loaded until
+ * the process ends, so they return into code that is still there.  The
+ * hook goes last, after the boxes the log and signature writers may show,
+ * so that nothing of the plug-in is left for the player's window to call
+ * once the DLL is unloaded.
  */
 void PluginQuit(void)
 {
+    PluginRunning = false;
+    EndModalWindows();
+    if (PluginFramesBelow())
+        KeepModuleLoaded();
     if (PollTimerId) {
         KillTimer(NULL, PollTimerId);
         PollTimerId = 0;
     }
-    if (SettingsPath[0])
-        SaveSettings();
+    DWORD saveError = SettingsPath[0] ? SaveSettings() : 0;
     NotifyTrayIcon(NIM_DELETE);
     AppendLogEntry("WinAmp quit");
     EmptySignatureWhenUsed();
+    if (saveError)
+        ReportSavingFailed(saveError);
 
     /*
      * The dialogs and the marquee run this module's code, and the marquee's

@@ -18,12 +18,20 @@ static const char NoSystemText[] = "No description is available for this error."
  */
 static bool BoxOpen[BOX_KIND_COUNT];
 
+int ShowBox(HWND owner, const char *text, const char *caption, UINT flags)
+{
+    BeginModal(MODAL_BOX);
+    int answer = MessageBoxA(owner, text, caption, flags);
+    EndModal();
+    return answer;
+}
+
 int ShowBoxOfKind(BoxKind kind, HWND owner, const char *text, const char *caption, UINT flags)
 {
     if (BoxOpen[kind])
         return 0;
     BoxOpen[kind] = true;
-    int answer = MessageBoxA(owner, text, caption, flags);
+    int answer = ShowBox(owner, text, caption, flags);
     BoxOpen[kind] = false;
     return answer;
 }
@@ -71,7 +79,7 @@ void ReportSystemError(HWND owner, DWORD code, const char *source, unsigned line
 {
     SystemErrorReport report;
     BeginReport(&report, code, source, line);
-    MessageBoxA(owner, report.Text, report.Caption, MB_OK | MB_ICONERROR);
+    ShowBox(owner, report.Text, report.Caption, MB_OK | MB_ICONERROR);
     EndReport(&report);
 }
 

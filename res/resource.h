@@ -102,6 +102,8 @@
 #define HOST_GET_LIST_POSITION 125
 #define HOST_GET_PLAYLIST_FILE 211
 #define HOST_GET_PLAYLIST_TITLE 212
+/* The player's settings folder: a char* into the player's memory (player 2.9 on), 0 from older players. */
+#define HOST_GET_INI_DIRECTORY 335
 
 /* Answers of HOST_GET_PLAY_STATUS; anything else means stopped. */
 #define HOST_STATUS_PLAYING 1

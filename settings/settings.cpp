@@ -1,6 +1,8 @@
 /*
  * The settings store: the one static Settings record and its persistence in
- * section "Vellacord_Tovk" of plugin.ini beside the DLL.
+ * section "Vellacord_Tovk" of plugin.ini (SettingsPath: beside the DLL, or
+ * in the player's settings folder where the DLL's folder cannot be
+ * written; plugin/lifecycle.cpp chooses).
  *
  * LoadSettings runs once at init on the zero record, SaveSettings once at
  * quit; between the two the record in memory is the only copy that counts.
@@ -122,22 +124,25 @@ void ParseFontDescription(const char *text, LOGFONTA *font)
 
 /* ---- reading -------------------------------------------------------------- */
 
+/* The file LoadSettingsFrom reads; SettingsPath for LoadSettings. */
+static const char *ReadPath = SettingsPath;
+
 /*
- * With an empty SettingsPath no file is read at all: every key counts as
- * missing, so the record takes exactly the defaults of a first start.
+ * With an empty path no file is read at all: every key counts as missing,
+ * so the record takes exactly the defaults of a first start.
  */
 static void ReadText(const char *key, char *buffer, DWORD size)
 {
     buffer[0] = '\0';
-    if (SettingsPath[0])
-        GetPrivateProfileStringA(SettingsSection, key, "", buffer, size, SettingsPath);
+    if (ReadPath[0])
+        GetPrivateProfileStringA(SettingsSection, key, "", buffer, size, ReadPath);
 }
 
 static UINT ReadNumber(const char *key, UINT fallback)
 {
-    if (!SettingsPath[0])
+    if (!ReadPath[0])
         return fallback;
-    return GetPrivateProfileIntA(SettingsSection, key, (INT)fallback, SettingsPath);
+    return GetPrivateProfileIntA(SettingsSection, key, (INT)fallback, ReadPath);
 }
 
 static void ReadSwitch(const char *key, int *field, int fallback) { *field = (int)ReadNumber(key, (UINT)fallback); }
@@ -154,14 +159,17 @@ static void ReadLineStyle(const LineStyleKeys *keys)
     style->Foreground = ReadNumber(keys->Foreground, style->Foreground);
 }
 
+void LoadSettings(void) { LoadSettingsFrom(SettingsPath); }
+
 /*
- * Fills Settings from SettingsPath.  Keys missing from the file take their
- * defaults: the use and record switches, AlwaysConfigureOnLaunch and
+ * Fills Settings from the file at path.  Keys missing from the file take
+ * their defaults: the use and record switches, AlwaysConfigureOnLaunch and
  * UseNowPlaying on, the clipboard switches and Zelt_Mode off, paths empty;
  * colours, display switches and font fields keep the values they hold.
  */
-void LoadSettings(void)
+void LoadSettingsFrom(const char *path)
 {
+    ReadPath = path;
     for (int line = 0; line < LINE_STYLE_COUNT; ++line)
         ReadLineStyle(&LineStyles[line]);
     Settings.MarqueeBackground = ReadNumber("MarqueeBackground", Settings.MarqueeBackground);
@@ -183,14 +191,22 @@ void LoadSettings(void)
     ReadSwitch("AlwaysConfigureOnLaunch", &Settings.AlwaysConfigureOnLaunch, 1);
     ReadSwitch("Zelt_Mode", &Settings.Zelt_Mode, 0);
     ReadSwitch("UseNowPlaying", &Settings.UseNowPlaying, 1);
+    ReadPath = SettingsPath;
 }
 
 /* ---- writing -------------------------------------------------------------- */
 
-/* Writes one key; the result is not examined (failures are not reported). */
+/*
+ * The error of the first key SaveSettings could not write; 0 while every
+ * write succeeded.
+ */
+static DWORD SaveError;
+
+/* Writes one key; a failure is kept for SaveSettings to report. */
 static void WriteText(const char *key, const char *value)
 {
-    WritePrivateProfileStringA(SettingsSection, key, value, SettingsPath);
+    if (!WritePrivateProfileStringA(SettingsSection, key, value, SettingsPath) && !SaveError)
+        SaveError = GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
 }
 
 /* An empty path is never written: the file keeps what it holds for the key. */
@@ -236,12 +252,14 @@ static void WriteLineStyle(const LineStyleKeys *keys)
 /*
  * Writes the 34 keys in the order in which a new file lists them.  With an
  * empty SettingsPath (the DLL's folder was too long for a full path of
- * plugin.ini) nothing is written anywhere.
+ * plugin.ini) nothing is written anywhere.  Returns the system's error of
+ * the first key that could not be written, 0 when all were.
  */
-void SaveSettings(void)
+DWORD SaveSettings(void)
 {
     if (!SettingsPath[0])
-        return;
+        return 0;
+    SaveError = 0;
     WritePath("SignatureFileName", Settings.SignatureFileName);
     WriteSwitch("UseSignature", Settings.UseSignature);
     WriteSwitch("RecordSignatureFileName", Settings.RecordSignatureFileName);
@@ -262,6 +280,7 @@ void SaveSettings(void)
     WritePath("FavoritesDirectory", Settings.FavoritesDirectory);
     WriteSwitch("UseNowPlaying", Settings.UseNowPlaying);
     WritePath("SnapShotDirectory", Settings.SnapShotDirectory);
+    return SaveError;
 }
 
 /*

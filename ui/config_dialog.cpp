@@ -115,8 +115,12 @@ static void DeletePelmixImage(HWND dialog)
         DeleteObject(image);
 }
 
+/* The open dialog, from its initialisation to its end. */
+static HWND ConfigurationDialog;
+
 static INT_PTR OpenDialog(HWND dialog)
 {
+    ConfigurationDialog = dialog;
     ShowBuildStampIn(dialog, IDC_CONFIG_BUILD_DATE, IDC_CONFIG_BUILD_TIME);
     ShowSettings(dialog);
     ShowPelmixImage(dialog);
@@ -176,7 +180,10 @@ static INT_PTR ChooseFile(HWND dialog, const FileRow *row)
     request.nMaxFile = sizeof file;
     request.Flags = OFN_PATHMUSTEXIST;
     request.lpstrDefExt = row->DefaultExtension;
-    if (GetSaveFileNameA(&request))
+    BeginModal(MODAL_PICKER);
+    BOOL chosen = GetSaveFileNameA(&request);
+    EndModal();
+    if (chosen)
         SetPath(dialog, row, file);
     return 1;
 }
@@ -206,7 +213,9 @@ static int BrowseForFolder(HWND owner, const char *title, char *path, size_t siz
     request.hwndOwner = owner;
     request.lpszTitle = title;
     request.lpfn = PreselectFolder;
+    BeginModal(MODAL_PICKER);
     LPITEMIDLIST item = SHBrowseForFolderA(&request);
+    EndModal();
     if (!item)
         return 0;
     char chosen[PATH_SIZE] = "";
@@ -247,12 +256,13 @@ static INT_PTR ChooseFavoritesFolder(HWND dialog)
  * Without one the field is emptied (and so never written) and an error box
  * says so.
  */
+/* Kept on purpose: without a file loaded the name is emptied in memory, and so never written. */
 static INT_PTR LoadPelmix(HWND dialog)
 {
     GetPrivateProfileStringA("Options", "File", "", Settings.M3UFileName, sizeof Settings.M3UFileName, "Pelmix.INI");
     SetDlgItemTextA(dialog, IDC_M3U_EDIT, Settings.M3UFileName);
     if (!Settings.M3UFileName[0])
-        MessageBoxA(dialog, "A file has not been loaded into Pelmix", "Error", MB_OK | MB_ICONERROR);
+        ShowBox(dialog, "A file has not been loaded into Pelmix", "Error", MB_OK | MB_ICONERROR);
     return 1;
 }
 
@@ -308,6 +318,7 @@ static INT_PTR RunCommand(HWND dialog, WPARAM command)
  * image is deleted on the way out, which the platform does not see as
  * handling the message.
  */
+/* Kept on purpose: no Cancel, so Escape and Alt+F4 leave the dialog open. */
 static INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     (void)lParam;
@@ -325,9 +336,27 @@ static INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wPara
     return 0;
 }
 
-/* Runs the dialog modally over the player's window; returns when it has ended. */
+/* Whether the dialog is running (set before the platform creates it). */
+static bool ConfigurationRunning;
+
+/*
+ * Runs the dialog modally over the player's window; returns when it has
+ * ended.  One dialog at a time: a request while it runs (the tray, the
+ * menu, the player's own Config) brings it to the front instead, since a
+ * dialog inside the dialog would take over its check boxes in turn.
+ */
 void RunConfigurationDialog(void)
 {
+    if (ConfigurationRunning) {
+        if (ConfigurationDialog)
+            ShowInFront(ConfigurationDialog);
+        return;
+    }
+    ConfigurationRunning = true;
+    BeginModal(MODAL_DIALOG);
     DialogBoxParamA(PluginRecord.ModuleInstance, MAKEINTRESOURCEA(IDD_CONFIGURATION), PluginRecord.HostMainWindow,
                     ConfigDialogProc, 0);
+    EndModal();
+    ConfigurationDialog = NULL;
+    ConfigurationRunning = false;
 }

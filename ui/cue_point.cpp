@@ -126,6 +126,7 @@ static INT_PTR CALLBACK CuePointDialogProc(HWND dialog, UINT message, WPARAM wPa
 }
 
 /* IDC_CUE_SHEET: one more tweaker, owned by the player's window; its handle is not kept. */
+/* Kept on purpose: every command opens one more tweaker; all of them share one location. */
 void OpenCuePointTweaker(void)
 {
     CreateDialogParamA(PluginRecord.ModuleInstance, MAKEINTRESOURCEA(IDD_CUE_POINT_TWEAKER),

@@ -86,10 +86,20 @@ static void GetMarqueeRectangle(RECT *area)
 }
 
 /*
- * The "Marquee" command: an open marquee is replaced by a new one, which
- * reads the work area and the background colour afresh.
+ * Set while a marquee is being opened.  The failure boxes of the opening run
+ * modal loops in which the next "Marquee" command can arrive; opening a
+ * second marquee there would leave the first one untracked, alive after the
+ * DLL is gone.  Such a request does nothing: the opening under way ends with
+ * exactly one marquee.
  */
-void OpenMarqueeWindow(void)
+static bool MarqueeOpening;
+
+/*
+ * An open marquee is replaced by a new one, which reads the work area and
+ * the background colour afresh.  Nothing is created once the player has
+ * quit the plug-in from inside one of the failure boxes.
+ */
+static void ReplaceMarquee(void)
 {
     HWND host = PluginRecord.HostMainWindow;
     if (MarqueeWindow)
@@ -98,11 +108,15 @@ void OpenMarqueeWindow(void)
     if (!MarqueeClassRegistered) {
         MarqueeClassRegistered = true;
         if (!RegisterMarqueeClass())
-            MessageBoxA(host, "Could not create marquee window class", "Error",
-                        MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST);
+            ShowBox(host, "Could not create marquee window class", "Error",
+                    MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST);
     }
+    if (!PluginRunning)
+        return;
     RECT area;
     GetMarqueeRectangle(&area);
+    if (!PluginRunning)
+        return;
     MarqueeWindow =
         CreateWindowExA(WS_EX_TOOLWINDOW, MarqueeClassName, "", WS_POPUP | WS_VISIBLE, area.left, area.top,
                         area.right - area.left, area.bottom - area.top, NULL, NULL, GetModuleHandleA(NULL), NULL);
@@ -110,6 +124,16 @@ void OpenMarqueeWindow(void)
         ShowWindow(MarqueeWindow, SW_SHOW);
     else
         ReportSystemError(host, GetLastError(), SourceName, ERROR_LINE_MARQUEE_WINDOW);
+}
+
+/* The "Marquee" command. */
+void OpenMarqueeWindow(void)
+{
+    if (MarqueeOpening)
+        return;
+    MarqueeOpening = true;
+    ReplaceMarquee();
+    MarqueeOpening = false;
 }
 
 void CloseMarqueeWindow(void)
@@ -123,6 +147,7 @@ void CloseMarqueeWindow(void)
     MarqueeClassAtom = 0;
     MarqueeClassBrush = NULL;
     MarqueeClassRegistered = false;
+    MarqueeOpening = false;
 }
 
 /*
@@ -306,6 +331,7 @@ static LRESULT CreateMarquee(void)
 {
     ZeroMemory(&MarqueeTagCache, sizeof MarqueeTagCache);
     ZeroMemory(&MarqueeTitleImage, sizeof MarqueeTitleImage);
+    /* Kept on purpose: made once, so a colour chosen later fills the background only in the next marquee. */
     MarqueeBackgroundBrush = CreateSolidBrush(Settings.MarqueeBackground);
     MarqueeTickCount = 0;
     return 1;
@@ -329,6 +355,7 @@ static LRESULT PassToPlayer(UINT message, WPARAM wParam, LPARAM lParam)
 
 static LRESULT CALLBACK MarqueeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    PluginFrame frame;
     switch (message) {
     case WM_CREATE:
         return CreateMarquee();
@@ -351,6 +378,7 @@ static LRESULT CALLBACK MarqueeWindowProc(HWND window, UINT message, WPARAM wPar
         DestroyWindow(window);
         return 1;
     case WM_RBUTTONDOWN:
+        /* Kept on purpose: no item enabling reaches this menu, so every item shows enabled. */
         ShowCommandMenu(window);
         return 1;
     }

@@ -69,9 +69,13 @@ static UINT_PTR CALLBACK FontDialogHook(HWND dialog, UINT message, WPARAM wParam
         OutputDebugStringA(text);
         break;
     case WM_DESTROY:
+        /* Kept on purpose: the final extended style is shown in a box as the dialog closes. */
+        /* Quit ends the dialog as cancelled: then no box is left to close. */
+        if (!PluginRunning)
+            break;
         FormatExtendedStyle(dialog, text, sizeof text);
-        MessageBoxA(PluginRecord.HostMainWindow, text, "information",
-                    MB_ICONINFORMATION | MB_TOPMOST | MB_SETFOREGROUND | MB_TASKMODAL);
+        ShowBox(PluginRecord.HostMainWindow, text, "information",
+                MB_ICONINFORMATION | MB_TOPMOST | MB_SETFOREGROUND | MB_TASKMODAL);
         break;
     }
     return 0;
@@ -102,22 +106,36 @@ void ChooseLineFont(MarqueeLineStyle *style)
     FontRequest.lpLogFont = &ChosenFont;
     FontRequest.rgbColors = style->Foreground;
     FontPickerOpen = true;
-    if (ChooseFontA(&FontRequest)) {
+    /* Kept on purpose: no owner, so no window of the player or the plug-in is disabled under the picker. */
+    BeginModal(MODAL_PICKER);
+    BOOL chosen = ChooseFontA(&FontRequest);
+    EndModal();
+    if (chosen) {
         style->Font = ChosenFont;
         style->Foreground = FontRequest.rgbColors;
     }
     FontPickerOpen = false;
 }
 
+/* Set while the colour picker is open: one picker of each kind at a time. */
+static bool ColourPickerOpen;
+
 /* Lets the user choose a colour among the basic and the 16 (fixed) custom colours. */
 void ChooseBackgroundColour(COLORREF *colour)
 {
+    if (ColourPickerOpen)
+        return;
     CHOOSECOLORA request;
     ZeroMemory(&request, sizeof request);
     request.lStructSize = sizeof request;
     request.rgbResult = *colour;
     request.lpCustColors = CustomColours;
     request.Flags = CC_RGBINIT | CC_PREVENTFULLOPEN;
-    if (ChooseColorA(&request))
+    ColourPickerOpen = true;
+    BeginModal(MODAL_PICKER);
+    BOOL chosen = ChooseColorA(&request);
+    EndModal();
+    ColourPickerOpen = false;
+    if (chosen)
         *colour = request.rgbResult;
 }

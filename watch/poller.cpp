@@ -153,7 +153,8 @@ static void HandleTrackChange(const char *name)
     }
     if (signatureFailed)
         ShowOpenWarning(BOX_SIGNATURE_WARNING, NULL, Settings.SignatureFileName);
-    if (logFailed)
+    /* The player may have quit the plug-in while the first box was open. */
+    if (logFailed && PluginRunning)
         ShowOpenWarning(BOX_LOG_WARNING, NULL, Settings.LogFileName);
 }
 
@@ -184,6 +185,7 @@ void CALLBACK PollHost(HWND window, UINT message, UINT_PTR timerId, DWORD tickTi
 {
     (void)window;
     (void)message;
+    PluginFrame frame;
     const char *name = QueryPlayer();
     if (MarqueeWindow)
         SendMessageA(MarqueeWindow, WM_TIMER, timerId, (LPARAM)tickTime);

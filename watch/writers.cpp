@@ -82,6 +82,7 @@ void WriteSignatureFile(void)
  * Cuts an existing signature file to zero length.  A missing file is not
  * created: the warning box, owned by the player's window, says so.
  */
+/* Kept on purpose: a missing file is not created, and the warning says so at start and quit. */
 void EmptySignatureFile(void)
 {
     HANDLE file = OpenForWriting(Settings.SignatureFileName, TRUNCATE_EXISTING);

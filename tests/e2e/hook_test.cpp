@@ -413,7 +413,7 @@ TEST_F(HookTest, FourItemsEnabledByTrackAndSettings)
         EnableMenuItem(popup, ID_ADD_CURRENT_TRACK, MF_BYCOMMAND | (c.Add ? MF_GRAYED : MF_ENABLED));
         EnableMenuItem(popup, ID_COPY_TO_FAVORITES, MF_BYCOMMAND | (c.Favorites ? MF_GRAYED : MF_ENABLED));
         Forget();
-        EXPECT_EQ(1, SendMessageA(PlayerWindow(), WM_INITMENUPOPUP, (WPARAM)popup, 0));
+        EXPECT_EQ(0, SendMessageA(PlayerWindow(), WM_INITMENUPOPUP, (WPARAM)popup, 0)) << "the player's own result";
         const UINT Off = MF_GRAYED | MF_DISABLED;
         EXPECT_EQ(c.Title ? 0 : Off, EnablingOf(popup, ID_COPY_TITLE));
         EXPECT_EQ(c.FileName ? 0 : Off, EnablingOf(popup, ID_COPY_FILE_NAME));
@@ -421,14 +421,14 @@ TEST_F(HookTest, FourItemsEnabledByTrackAndSettings)
         EXPECT_EQ(c.Favorites ? 0 : Off, EnablingOf(popup, ID_COPY_TO_FAVORITES));
         EXPECT_TRUE(Grayed(popup, ID_LYRICS_LOOKUP)) << "nothing enables the lyrics item";
         EXPECT_FALSE(Grayed(popup, ID_PLAY));
-        EXPECT_FALSE(Saw(BelowHook, WM_INITMENUPOPUP)) << "consumed";
+        EXPECT_TRUE(Saw(BelowHook, WM_INITMENUPOPUP)) << "passed on, so the player keeps its own items up to date";
         DestroyMenu(menu);
         StopPlugin();
         SetWindowLongPtrA(PlayerWindow(), GWLP_WNDPROC, (LONG_PTR)PlayerWindowProc);
     }
 }
 
-TEST_F(HookTest, PlayersOwnMenuIsLeftAloneButTheMessageIsConsumedAndTheStampShown)
+TEST_F(HookTest, PlayersOwnMenuIsLeftAloneTheMessagePassedOnAndTheStampShown)
 {
     StartBelow();
     HMENU own = CreateMenu();
@@ -440,8 +440,8 @@ TEST_F(HookTest, PlayersOwnMenuIsLeftAloneButTheMessageIsConsumedAndTheStampShow
         Forget();
         SetWindowTextA(date, "");
         SetWindowTextA(time, "");
-        EXPECT_EQ(1, SendMessageA(PlayerWindow(), message, (WPARAM)own, 0));
-        EXPECT_FALSE(Saw(BelowHook, message));
+        EXPECT_EQ(0, SendMessageA(PlayerWindow(), message, (WPARAM)own, 0));
+        EXPECT_TRUE(Saw(BelowHook, message)) << "the player updates its own menu";
         EXPECT_EQ(2, GetMenuItemCount(own));
         EXPECT_FALSE(Grayed(own, 40045));
         EXPECT_TRUE(Grayed(own, 40047));
@@ -631,7 +631,7 @@ TEST_F(HookTest, TrayPopupShowsTheItemsGrayedOrEnabledByTheTrack)
     EXPECT_EQ((std::vector<bool>(seen.Grayed, seen.Grayed + 5)), (std::vector<bool>{false, false, false, false, false}))
         << "enabled with a track";
     PlayerPump();
-    EXPECT_FALSE(Saw(BelowHook, WM_INITMENUPOPUP)) << "the popup's initialisation is consumed";
+    EXPECT_TRUE(Saw(BelowHook, WM_INITMENUPOPUP)) << "the popup's initialisation goes on to the player too";
     EXPECT_TRUE(CommandsIn(Player().Received).empty());
 }
 
@@ -738,7 +738,7 @@ TEST_F(HookTest, UnicodeWindowKeepsItsTextsAndTheHookWorksAsOnAnAnsiOne)
         {WM_COMMAND, ID_PLAY, 0, 1, {PLAYER_PLAY}},
         {WM_COMMAND, ID_NOW_PLAYING_ITEM, 0, 0, {ID_NOW_PLAYING_ITEM}},
         {WM_COMMAND, MAKEWPARAM(ID_PLAY, 1), 0, 0, {MAKEWPARAM(ID_PLAY, 1)}},
-        {WM_INITMENUPOPUP, 0, 0, 1, {}},
+        {WM_INITMENUPOPUP, 0, 0, 0, {}},
         {WM_USER, 0, HOST_GET_LIST_LENGTH, 2, {}},
     };
     SetPlaylist({"C:\\a.mp3", "C:\\b.mp3"});

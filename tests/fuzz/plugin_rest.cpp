@@ -17,3 +17,11 @@ bool GetPlayerPlaylistPath(char *path)
     path[0] = '\0';
     return false;
 }
+
+/* The plug-in runs throughout; boxes are the stand-in's. */
+bool PluginRunning = true;
+
+int ShowBox(HWND owner, const char *text, const char *caption, UINT flags)
+{
+    return MessageBoxA(owner, text, caption, flags);
+}

@@ -118,6 +118,7 @@ static_assert(sizeof(LOGFONTA) == 60, "the platform's LOGFONTA is 60 bytes");
 #define ERROR_FILE_NOT_FOUND 2
 #define ERROR_ACCESS_DENIED 5
 #define ERROR_INVALID_HANDLE 6
+#define ERROR_WRITE_FAULT 29
 #define ERROR_FILE_EXISTS 80
 #define ERROR_INVALID_PARAMETER 87
 #define ERROR_NEGATIVE_SEEK 131
