@@ -3,7 +3,8 @@
  * avoid, in one run under wine64:
  *
  *  - a poll tick without a track change, against the three bare SendMessage
- *    queries it makes to the player (goal: at most 1.2 times);
+ *    queries it makes to the player, a Unicode-capable one (position,
+ *    length, the wide file name; goal: at most 1.2 times);
  *  - a tick with a track change (tag read, signature rewritten, log entry
  *    appended), against the bare file operations that change needs: open,
  *    seek and read 128 bytes of the new file; create and write the signature
@@ -83,7 +84,7 @@ double BareQueries()
     for (int i = 0; i < QuietTicks; ++i) {
         LRESULT position = SendMessageA(player, WM_USER, 0, HOST_GET_LIST_POSITION);
         sink = sink + SendMessageA(player, WM_USER, 0, HOST_GET_LIST_LENGTH);
-        sink = sink + SendMessageA(player, WM_USER, (WPARAM)position, HOST_GET_PLAYLIST_FILE);
+        sink = sink + SendMessageA(player, WM_USER, (WPARAM)position, HOST_GET_PLAYLIST_FILE_W);
     }
     return (Now() - start) / QuietTicks;
 }
@@ -316,6 +317,8 @@ int main()
     }
     Player().Position = 0;
     Player().LengthSeconds = 215;
+    /* A Unicode-capable player (the stand-in's own version): the tick asks for the wide name. */
+    AskPlayerVersion();
 
     /* Signature and log on, as a user has them; no Now Playing window, no clipboard. */
     ZeroMemory(&Settings, sizeof Settings);

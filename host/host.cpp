@@ -21,6 +21,88 @@ int GetListPosition(void) { return (int)AskPlayer(0, HOST_GET_LIST_POSITION); }
 const char *GetPlaylistFile(int index) { return (const char *)AskPlayer((WPARAM)index, HOST_GET_PLAYLIST_FILE); }
 const char *GetPlaylistTitle(int index) { return (const char *)AskPlayer((WPARAM)index, HOST_GET_PLAYLIST_TITLE); }
 const char *GetIniDirectory(void) { return (const char *)AskPlayer(0, HOST_GET_INI_DIRECTORY); }
+const wchar_t *GetPlaylistFileW(int index)
+{
+    return (const wchar_t *)AskPlayer((WPARAM)index, HOST_GET_PLAYLIST_FILE_W);
+}
+const wchar_t *GetPlaylistTitleW(int index)
+{
+    return (const wchar_t *)AskPlayer((WPARAM)index, HOST_GET_PLAYLIST_TITLE_W);
+}
+
+/* ---- the player's version and the metadata of its files ------------------- */
+
+/* Asked once at init; 0 until then, as from the oldest players. */
+static DWORD PlayerVersion;
+
+void AskPlayerVersion(void) { PlayerVersion = (DWORD)AskPlayer(0, HOST_GET_VERSION); }
+bool PlayerSpeaksUnicode(void) { return PlayerVersion >= HOST_VERSION_UNICODE; }
+bool PlayerTellsMetadata(void) { return PlayerVersion >= HOST_VERSION_METADATA; }
+
+/*
+ * The extended-file-info record the player fills: four pointer-sized
+ * fields, the answer's size counted in characters.
+ */
+struct ExtendedFileInfoW {
+    const wchar_t *FileName;
+    const wchar_t *Metadata;
+    wchar_t *Answer;
+    size_t AnswerSize;
+};
+struct ExtendedFileInfoA {
+    const char *FileName;
+    const char *Metadata;
+    char *Answer;
+    size_t AnswerSize;
+};
+#ifndef _WIN64
+static_assert(sizeof(ExtendedFileInfoW) == 16 && sizeof(ExtendedFileInfoA) == 16,
+              "the player reads four 32-bit fields");
+#endif
+
+/* A field name ("title") is plain ASCII: widened character by character. */
+enum { FIELD_NAME_SIZE = 32 };
+
+static bool AskMetadataW(const wchar_t *file, const char *field, wchar_t *text)
+{
+    wchar_t name[FIELD_NAME_SIZE];
+    size_t i = 0;
+    for (; field[i] && i < FIELD_NAME_SIZE - 1; i++)
+        name[i] = (wchar_t)(unsigned char)field[i];
+    name[i] = L'\0';
+    wchar_t answer[TRACK_TEXT_SIZE] = L"";
+    ExtendedFileInfoW request = {file, name, answer, TRACK_TEXT_SIZE};
+    if (!AskPlayer((WPARAM)&request, HOST_GET_EXTENDED_FILE_INFO_W))
+        return false;
+    TakePlayerText(answer, TRACK_TEXT_SIZE, text);
+    return true;
+}
+
+/* An ANSI answer may need two bytes a character (double-byte code pages) for 255 characters. */
+enum { ANSI_ANSWER_SIZE = 2 * TRACK_TEXT_SIZE };
+
+static bool AskMetadataA(const char *file, const char *field, wchar_t *text)
+{
+    char answer[ANSI_ANSWER_SIZE] = "";
+    ExtendedFileInfoA request = {file, field, answer, ANSI_ANSWER_SIZE};
+    if (!AskPlayer((WPARAM)&request, HOST_GET_EXTENDED_FILE_INFO))
+        return false;
+    answer[ANSI_ANSWER_SIZE - 1] = '\0';
+    wchar_t wide[ANSI_ANSWER_SIZE];
+    CodePageToWide(CP_ACP, answer, wide, ANSI_ANSWER_SIZE);
+    TakePlayerText(wide, ANSI_ANSWER_SIZE, text);
+    return true;
+}
+
+bool AskFileMetadata(const wchar_t *fileW, const char *fileA, const char *field, wchar_t *text, size_t size)
+{
+    text[0] = L'\0';
+    if (size < TRACK_TEXT_SIZE || !PlayerTellsMetadata())
+        return false;
+    if (PlayerSpeaksUnicode() && AskMetadataW(fileW, field, text))
+        return true;
+    return AskMetadataA(fileA, field, text);
+}
 
 void SendPlayerCommand(int command) { SendMessageA(PluginRecord.HostMainWindow, WM_COMMAND, (WPARAM)command, 0); }
 

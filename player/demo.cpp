@@ -172,9 +172,46 @@ static const DemoTrack Tracks[] = {
      {"Last Train Home", "Mira Calloway", "Paper Constellations", "2023", "Silence, written by the demo", 7, 8},
      301},
 };
-enum { TRACK_COUNT = sizeof Tracks / sizeof Tracks[0], DEMO_FRAMES = 48 };
+enum { DEMO_FRAMES = 48 };
+
+/*
+ * Two entries for every format and every name: a FLAC file without any
+ * ID3v1 tag, whose texts only the player tells (the stand-in does not
+ * decode it: it holds only the stream's header), and an MP3 file named in
+ * Japanese, outside the Western code page, whose tag is read through its
+ * wide name.  They play between the first and the second MP3 file.
+ */
+static const wchar_t FlacFile[] = L"Tidal Drift.flac";
+static const wchar_t JapaneseFile[] = L"\x591C\x660E\x3051\x306E\x6B4C.mp3";
+static const wchar_t JapaneseTitle[] = L"\x30DF\x30E9\x30FB\x30AB\x30ED\x30A6\x30A7\x30A4 - "
+                                       L"\x591C\x660E\x3051\x306E\x6B4C";
+static const Mp3Tag JapaneseTag = {
+    "Yoake no Uta", "Mira Calloway", "Paper Constellations", "2023", "Silence, written by the demo", 2, 8};
+
+/* "fLaC" and a last STREAMINFO block: 4096-sample blocks, 44.1 kHz, stereo, 16 bits, length unknown. */
+static std::string FlacHeader(void)
+{
+    static const unsigned char StreamInfo[] = {0x80, 0x00, 0x00, 0x22, 0x10, 0x00, 0x10, 0x00, 0x00, 0x00, 0x00,
+                                               0x00, 0x00, 0x00, 0x0A, 0xC4, 0x42, 0xF0, 0x00, 0x00, 0x00, 0x00};
+    return "fLaC" + std::string((const char *)StreamInfo, sizeof StreamInfo) + std::string(16, '\0');
+}
 
 static std::string MusicFolder;
+
+static std::wstring WideMusicPath(const wchar_t *name)
+{
+    wchar_t folder[MAX_PATH] = L"";
+    MultiByteToWideChar(CP_ACP, 0, MusicFolder.c_str(), -1, folder, MAX_PATH);
+    return std::wstring(folder) + name;
+}
+
+static void WriteWideFile(const std::wstring &path, const std::string &bytes)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL);
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, NULL);
+    CloseHandle(file);
+}
 
 static void WriteDemoMusic(void)
 {
@@ -187,6 +224,12 @@ static void WriteDemoMusic(void)
                MusicFolder.c_str(), track.File, (unsigned)bytes.size(), DEMO_FRAMES, seconds, track.Tag.Title.c_str(),
                track.Tag.Artist.c_str(), track.Tag.Album.c_str());
     }
+    WriteWideFile(WideMusicPath(FlacFile), FlacHeader());
+    printf("demo music: %sTidal Drift.flac, the header of a FLAC stream and no tag: the player tells its texts\n",
+           MusicFolder.c_str());
+    WriteWideFile(WideMusicPath(JapaneseFile), SilentMp3(JapaneseTag, DEMO_FRAMES));
+    printf("demo music: %s%s, named in Japanese (the code page's form), tag \"%s\"\n", MusicFolder.c_str(),
+           PlayerAnsi(JapaneseFile).c_str(), JapaneseTag.Title.c_str());
 }
 
 static void PrintRecord(void)
@@ -208,9 +251,13 @@ static void PrintTimers(void)
 
 static void PrintRequests(size_t from)
 {
-    for (size_t i = from; i < Player().Requests.size(); i++)
-        printf("  asked the player: code %d, wParam %d\n", (int)Player().Requests[i].LParam,
-               (int)Player().Requests[i].WParam);
+    for (size_t i = from; i < Player().Requests.size(); i++) {
+        LPARAM code = Player().Requests[i].LParam;
+        if (code == HOST_GET_EXTENDED_FILE_INFO || code == HOST_GET_EXTENDED_FILE_INFO_W)
+            printf("  asked the player: code %d, a metadata field of the file\n", (int)code);
+        else
+            printf("  asked the player: code %d, wParam %d\n", (int)code, (int)Player().Requests[i].WParam);
+    }
 }
 
 static std::string SignaturePath;
@@ -281,6 +328,16 @@ static void SendPluginCommands(void)
     }
 }
 
+/* An entry named in Unicode, as the player knows it. */
+static PlayerEntry WideEntry(const wchar_t *file, const std::wstring &title, int lengthSeconds)
+{
+    PlayerEntry entry;
+    entry.WideFile = WideMusicPath(file);
+    entry.WideTitle = title;
+    entry.LengthSeconds = lengthSeconds;
+    return entry;
+}
+
 static void PlayThrough(void)
 {
     PlayerState &player = Player();
@@ -291,14 +348,21 @@ static void PlayThrough(void)
         entry.LengthSeconds = track.LengthSeconds;
         player.Playlist.push_back(entry);
     }
+    player.Playlist.insert(player.Playlist.begin() + 1,
+                           {WideEntry(FlacFile, L"Tidal Drift", 263), WideEntry(JapaneseFile, JapaneseTitle, 198)});
+    player.Metadata[WideMusicPath(FlacFile)] = {{L"title", L"Tidal Drift"},
+                                                {L"artist", L"The Quiet Harbours"},
+                                                {L"album", L"Lanterns at Low Tide"},
+                                                {L"comment", L"Told by the player: the file has no ID3v1 tag"}};
     player.Status = HOST_STATUS_PLAYING;
     player.OutputMs = 0;
-    for (int tick = 0; tick < 4; tick++) {
-        player.Position = tick < TRACK_COUNT ? tick : TRACK_COUNT - 1;
-        player.LengthSeconds = Tracks[player.Position].LengthSeconds;
+    int entries = (int)player.Playlist.size();
+    for (int tick = 0; tick <= entries; tick++) {
+        player.Position = tick < entries ? tick : entries - 1;
+        player.LengthSeconds = player.Playlist[player.Position].LengthSeconds;
         size_t requests = player.Requests.size();
         printf("tick %d: the player is at entry %d \"%s\"\n", tick + 1, player.Position,
-               player.Playlist[player.Position].File.c_str());
+               PlayerAnsi(PlayerWideFile(player.Playlist[player.Position])).c_str());
         rig::Tick();
         PlayerPump();
         PrintRequests(requests);

@@ -30,13 +30,121 @@ HMODULE PlayerPluginModule(void) { return PluginModule; }
 
 static bool InList(WPARAM index) { return (INT_PTR)index >= 0 && (size_t)index < State.Playlist.size(); }
 
-static LRESULT PlaylistFile(WPARAM index) { return InList(index) ? (LRESULT)State.Playlist[index].File.c_str() : 0; }
+std::string PlayerAnsi(const std::wstring &text)
+{
+    int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), -1, NULL, 0, NULL, NULL);
+    std::string bytes(size > 0 ? size : 1, '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), -1, &bytes[0], (int)bytes.size(), NULL, NULL);
+    return bytes.c_str();
+}
+
+static std::wstring Widened(const std::string &text)
+{
+    int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, NULL, 0);
+    std::wstring wide(size > 0 ? size : 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], (int)wide.size());
+    return wide.c_str();
+}
+
+std::wstring PlayerWideFile(const PlayerEntry &entry)
+{
+    return entry.WideFile.empty() ? Widened(entry.File) : entry.WideFile;
+}
+
+std::wstring PlayerWideTitle(const PlayerEntry &entry)
+{
+    return entry.WideTitle.empty() ? Widened(entry.Title) : entry.WideTitle;
+}
+
+static bool Speaks(unsigned version) { return State.Version >= version; }
+
+static LRESULT PlaylistFile(WPARAM index)
+{
+    if (!InList(index))
+        return 0;
+    PlayerEntry &entry = State.Playlist[index];
+    if (entry.WideFile.empty())
+        return (LRESULT)entry.File.c_str();
+    entry.AnsiFile = PlayerAnsi(entry.WideFile);
+    return (LRESULT)entry.AnsiFile.c_str();
+}
 
 static LRESULT PlaylistTitle(WPARAM index)
 {
     if (!InList(index) || State.Playlist[index].NoTitle)
         return 0;
-    return (LRESULT)State.Playlist[index].Title.c_str();
+    PlayerEntry &entry = State.Playlist[index];
+    if (entry.WideTitle.empty())
+        return (LRESULT)entry.Title.c_str();
+    entry.AnsiTitle = PlayerAnsi(entry.WideTitle);
+    return (LRESULT)entry.AnsiTitle.c_str();
+}
+
+static LRESULT PlaylistFileW(WPARAM index)
+{
+    if (!Speaks(HOST_VERSION_UNICODE) || !InList(index))
+        return 0;
+    PlayerEntry &entry = State.Playlist[index];
+    entry.AnswerFile = PlayerWideFile(entry);
+    return (LRESULT)entry.AnswerFile.c_str();
+}
+
+static LRESULT PlaylistTitleW(WPARAM index)
+{
+    if (!Speaks(HOST_VERSION_UNICODE) || !InList(index) || State.Playlist[index].NoTitle)
+        return 0;
+    PlayerEntry &entry = State.Playlist[index];
+    entry.AnswerTitle = PlayerWideTitle(entry);
+    return (LRESULT)entry.AnswerTitle.c_str();
+}
+
+/* The extended-file-info records, as the plug-in hands them over. */
+struct FileInfoRequestW {
+    const wchar_t *FileName;
+    const wchar_t *Metadata;
+    wchar_t *Answer;
+    size_t AnswerSize;
+};
+struct FileInfoRequestA {
+    const char *FileName;
+    const char *Metadata;
+    char *Answer;
+    size_t AnswerSize;
+};
+
+/* The text the player knows for a file's field, or false. */
+static bool KnownField(const std::wstring &file, const std::wstring &field, std::wstring *text)
+{
+    auto found = State.Metadata.find(file);
+    if (found == State.Metadata.end())
+        return false;
+    auto value = found->second.find(field);
+    if (value == found->second.end())
+        return false;
+    *text = value->second;
+    return true;
+}
+
+static LRESULT FileInfoW(WPARAM request)
+{
+    const FileInfoRequestW *info = (const FileInfoRequestW *)request;
+    std::wstring text;
+    if (!Speaks(HOST_VERSION_UNICODE) || !info || !info->FileName || !info->Metadata || !info->Answer ||
+        info->AnswerSize == 0 || !KnownField(info->FileName, info->Metadata, &text))
+        return 0;
+    lstrcpynW(info->Answer, text.c_str(), (int)info->AnswerSize);
+    return 1;
+}
+
+static LRESULT FileInfoA(WPARAM request)
+{
+    const FileInfoRequestA *info = (const FileInfoRequestA *)request;
+    std::wstring text;
+    if (!Speaks(HOST_VERSION_METADATA) || !info || !info->FileName || !info->Metadata || !info->Answer ||
+        info->AnswerSize == 0 || !KnownField(Widened(info->FileName), Widened(info->Metadata), &text))
+        return 0;
+    lstrcpynA(info->Answer, PlayerAnsi(text).c_str(), (int)info->AnswerSize);
+    return 1;
 }
 
 static LRESULT OutputTime(WPARAM mode)
@@ -85,6 +193,16 @@ static LRESULT AnswerRequest(WPARAM wParam, LPARAM code)
         return PlaylistTitle(wParam);
     case HOST_GET_INI_DIRECTORY:
         return State.IniDirectory.empty() ? 0 : (LRESULT)State.IniDirectory.c_str();
+    case HOST_GET_VERSION:
+        return (LRESULT)State.Version;
+    case HOST_GET_PLAYLIST_FILE_W:
+        return PlaylistFileW(wParam);
+    case HOST_GET_PLAYLIST_TITLE_W:
+        return PlaylistTitleW(wParam);
+    case HOST_GET_EXTENDED_FILE_INFO:
+        return FileInfoA(wParam);
+    case HOST_GET_EXTENDED_FILE_INFO_W:
+        return FileInfoW(wParam);
     }
     return 0;
 }

@@ -15,6 +15,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -29,11 +30,22 @@ struct PlayerPluginRecord {
     HINSTANCE ModuleInstance;
 };
 
+/*
+ * One playlist entry.  Its names are File and Title, in the system's code
+ * page, unless WideFile or WideTitle is set: then those are the names, and
+ * the ANSI answers are their conversions to the code page, "?" for what it
+ * lacks, as a real player's are.
+ */
 struct PlayerEntry {
     std::string File;
     std::string Title;
     bool NoTitle = false;   /* GetPlaylistTitle answers 0 for this entry */
     int LengthSeconds = -1; /* written as <len> in winamp.m3u; -1 = unknown */
+    std::wstring WideFile = {};
+    std::wstring WideTitle = {};
+    /* Where the answers live while the plug-in copies them. */
+    std::string AnsiFile = {}, AnsiTitle = {};
+    std::wstring AnswerFile = {}, AnswerTitle = {};
 };
 
 /* One message that reached the player's own window procedure. */
@@ -69,6 +81,15 @@ struct PlayerState {
     /* The player's settings folder, answered for HOST_GET_INI_DIRECTORY; empty answers 0 (an older player). */
     std::string IniDirectory;
     /*
+     * The version answered for HOST_GET_VERSION: 0x5000 and up answers the
+     * wide names (213, 214) and the wide metadata query (3026), 0x2900 and
+     * up the ANSI metadata query (290); 0 is an old player, which answers
+     * none of them.
+     */
+    unsigned Version = 0x5666;
+    /* What the player tells of each file (by its wide name): field ("artist", ...) to text. */
+    std::map<std::wstring, std::map<std::wstring, std::wstring>> Metadata;
+    /*
      * What WM_CLOSE at the main window does, as for a player told to close
      * from outside (its tray icon, a command line, the end of the session),
      * from whatever message loop dispatches it:
@@ -101,6 +122,12 @@ struct PlayerState {
  * stopped.
  */
 void PlayerEndTrack(void);
+
+/* An entry's names as the player knows them: wide, whatever the entry was given as. */
+std::wstring PlayerWideFile(const PlayerEntry &entry);
+std::wstring PlayerWideTitle(const PlayerEntry &entry);
+/* The system's code page as the player converts to it: "?" for what it lacks. */
+std::string PlayerAnsi(const std::wstring &text);
 
 /* The player's state; tests set it and read its records.  PlayerCreateWindow starts it afresh. */
 PlayerState &Player();

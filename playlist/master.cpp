@@ -56,10 +56,27 @@ static void WriteText(HANDLE file, const char *text, size_t limit)
 /*
  * Appends the current track: "#EXTINF:<length>,<title>" first when the file
  * already begins with "#EX" and the track has a title, then the file name;
- * before them, the line end the file's last line lacks.
+ * before them, the line end the file's last line lacks.  Both texts are in
+ * the system's code page, or in UTF-8 in a ".m3u8" master, so that a
+ * name in any script is kept whole there.
  * The length is written unsigned, so the player's -1 reads 4294967295.  A
  * file that cannot be opened is named in a warning box that has no owner.
  */
+/* A master whose name ends in ".m3u8" (any case) holds UTF-8, whatever UseUTF8 says. */
+static bool IsUtf8Playlist(const char *name)
+{
+    static const char Extension[] = ".m3u8";
+    size_t length = strlen(name), extension = sizeof Extension - 1;
+    if (length < extension)
+        return false;
+    for (size_t i = 0; i < extension; i++) {
+        char c = name[length - extension + i];
+        if ((c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c) != Extension[i])
+            return false;
+    }
+    return true;
+}
+
 void AddCurrentTrack(void)
 {
     if (!NowPlaying.FileName[0] || !Settings.UseM3U || !Settings.M3UFileName[0])
@@ -74,16 +91,20 @@ void AddCurrentTrack(void)
     }
     SetFilePointer(file, 0, NULL, FILE_END);
     WriteText(file, lineEnd, 2);
+    bool utf8 = IsUtf8Playlist(Settings.M3UFileName);
+    char text[TRACK_TEXT_UTF8_SIZE];
     if (extended && NowPlaying.Title[0]) {
         char length[16];
         StringCchPrintfA(length, sizeof length, "%u", (unsigned)NowPlaying.PlayLengthSeconds);
         WriteText(file, "#EXTINF:", 8);
         WriteText(file, length, sizeof length);
         WriteText(file, ",", 1);
-        WriteText(file, NowPlaying.Title, sizeof NowPlaying.Title);
+        TrackTextForFile(NowPlaying.Title, NowPlaying.TitleW, utf8, text, sizeof text);
+        WriteText(file, text, sizeof text);
         WriteText(file, LineEnd, 2);
     }
-    WriteText(file, NowPlaying.FileName, sizeof NowPlaying.FileName);
+    TrackTextForFile(NowPlaying.FileName, NowPlaying.FileNameW, utf8, text, sizeof text);
+    WriteText(file, text, sizeof text);
     WriteText(file, LineEnd, 2);
     CloseHandle(file);
 }

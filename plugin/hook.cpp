@@ -89,8 +89,8 @@ static bool RunPluginCommand(WPARAM command)
     case ID_STOP: SendPlayerCommand(PLAYER_STOP); return true;
     case ID_STOP_AFTER_CURRENT: SendPlayerCommand(PLAYER_STOP_AFTER_CURRENT); return true;
     case ID_TOGGLE_WINDOWSHADE: ToggleWindowshade(); return true;
-    case ID_COPY_TITLE: CopyTextToClipboard(NowPlaying.Title); return true;
-    case ID_COPY_FILE_NAME: CopyTextToClipboard(NowPlaying.FileName); return true;
+    case ID_COPY_TITLE: CopyTextToClipboard(NowPlaying.Title, NowPlaying.TitleW); return true;
+    case ID_COPY_FILE_NAME: CopyTextToClipboard(NowPlaying.FileName, NowPlaying.FileNameW); return true;
     case ID_LYRICS_LOOKUP: LookUpLyrics(); return true;
     case ID_CONFIGURE: PluginConfig(); return true;
     case ID_SNAP_SHOT: TakeSnapShot(); return true;

@@ -171,6 +171,8 @@ struct SettingsRecord {
     MarqueeLineStyle Artist;
     MarqueeLineStyle Album;
     MarqueeLineStyle Time;
+    /* The signature file and the log in UTF-8 (from the wide texts) rather than the system's code page. */
+    int UseUTF8;
 };
 
 extern SettingsRecord Settings;
@@ -203,6 +205,27 @@ int GetListPosition(void);
 /* Pointers owned by the player: copy at once, never keep. 0 when none. */
 const char *GetPlaylistFile(int index);
 const char *GetPlaylistTitle(int index);
+/* The same as wide texts, from a Unicode-capable player; 0 from one without these messages. */
+const wchar_t *GetPlaylistFileW(int index);
+const wchar_t *GetPlaylistTitleW(int index);
+
+/*
+ * The player's version, asked once at init (IPC_GETVERSION): 0x5000 and up
+ * speaks Unicode (wide names and metadata), 0x2900 and up tells every
+ * format's metadata in ANSI texts, anything lower (0 included) gets only the
+ * plug-in's oldest messages.
+ */
+void AskPlayerVersion(void);
+bool PlayerSpeaksUnicode(void);
+bool PlayerTellsMetadata(void);
+/*
+ * One metadata field ("title", "artist", ...) of the file the player knows
+ * by these names, into text (size characters, always terminated, cut at a
+ * whole character): asked in Unicode where the player speaks it, else (or
+ * after a zero answer) in ANSI.  False, with text empty, when the player
+ * could not tell or is too old to be asked.
+ */
+bool AskFileMetadata(const wchar_t *fileW, const char *fileA, const char *field, wchar_t *text, size_t size);
 /* The player's settings folder (owned by the player: copy at once); 0 from a player that does not tell. */
 const char *GetIniDirectory(void);
 /* Sends a player command (WM_COMMAND, lParam 0); the result is ignored. */
@@ -224,6 +247,21 @@ struct Id3v1Tag {
     char Comment[TAG_TEXT_SIZE];
 };
 
+/*
+ * The artist, title, album and comment the windows show: from the ID3v1 tag
+ * where the file has one, else as the player tells them (every format),
+ * kept whole up to 255 characters.
+ */
+enum { TRACK_TEXT_SIZE = 256 };
+struct TrackTexts {
+    wchar_t Title[TRACK_TEXT_SIZE];
+    wchar_t Artist[TRACK_TEXT_SIZE];
+    wchar_t Album[TRACK_TEXT_SIZE];
+    wchar_t Comment[TRACK_TEXT_SIZE];
+    /* Known for the current track: it has a tag, or the player told them. */
+    bool Known;
+};
+
 struct NowPlayingRecord {
     char FileName[PATH_SIZE];
     char Title[PATH_SIZE];
@@ -231,6 +269,15 @@ struct NowPlayingRecord {
     int ListLength;
     int PlayLengthSeconds;
     Id3v1Tag Tag;
+    /*
+     * The same names as the player gives them in Unicode (or as the ANSI
+     * names read in the system's code page, from an older player); FileName
+     * and Title are their ANSI forms, "?" where the code page lacks a
+     * character, as the player's own ANSI answers are.
+     */
+    wchar_t FileNameW[PATH_SIZE];
+    wchar_t TitleW[PATH_SIZE];
+    TrackTexts Texts;
 };
 
 extern NowPlayingRecord NowPlaying;
@@ -239,7 +286,7 @@ extern NowPlayingRecord NowPlaying;
  * The one text buffer shared by the poller's log text and the lyrics
  * lookup's address; both run on the player's thread, never at once.
  */
-enum { SHARED_TEXT_SIZE = 1024 };
+enum { SHARED_TEXT_SIZE = 2048 };
 extern char SharedText[SHARED_TEXT_SIZE];
 
 void ReadId3v1Tag(HANDLE file, Id3v1Tag *tag);
@@ -247,7 +294,39 @@ void CALLBACK PollHost(HWND window, UINT message, UINT_PTR timerId, DWORD tickTi
 void WriteSignatureFile(void);
 void EmptySignatureFile(void);
 void AppendLogEntry(const char *text);
-void CopyTextToClipboard(const char *text);
+/* The text as CF_TEXT and its wide form as CF_UNICODETEXT, in one opening of the clipboard. */
+void CopyTextToClipboard(const char *text, const wchar_t *wide);
+
+/* ---- watch/texts.cpp: conversions of the track's texts ----------------------- */
+
+/*
+ * Converts between the system's code page (or another) and wide texts into
+ * out (size units, always terminated), cut at a whole character when the
+ * text does not fit.  Characters the code page lacks become "?".
+ */
+void WideToCodePage(UINT codePage, const wchar_t *text, char *out, size_t size);
+void CodePageToWide(UINT codePage, const char *text, wchar_t *out, size_t size);
+/*
+ * UTF-8 without a byte-order mark into out (size bytes, always terminated),
+ * cut at a whole character; a lone surrogate becomes U+FFFD.  Returns the
+ * length written.
+ */
+size_t EncodeUtf8(const wchar_t *text, char *out, size_t size);
+/*
+ * A text the player wrote into a buffer of size characters, perhaps without
+ * a terminator, as the track's text: at most TRACK_TEXT_SIZE - 1
+ * characters, never ending in half a surrogate pair.
+ */
+void TakePlayerText(const wchar_t *answer, size_t size, wchar_t *text);
+/*
+ * A name or title as a file receives it: the ANSI text as it is, or its
+ * wide form in UTF-8 when utf8 is set.  A 259-character text needs at most
+ * TRACK_TEXT_UTF8_SIZE bytes in UTF-8.
+ */
+enum { TRACK_TEXT_UTF8_SIZE = 3 * PATH_SIZE };
+void TrackTextForFile(const char *ansi, const wchar_t *wide, bool utf8, char *out, size_t size);
+/* True for a name the player streams from ("scheme://..."): no file to read. */
+bool IsStreamAddress(const wchar_t *name);
 
 /*
  * The early poll, run when the player has told its window that it starts

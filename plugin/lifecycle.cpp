@@ -149,6 +149,7 @@ int PluginInit(void)
     PluginRunning = true;
     ChooseAndLoadSettings();
     InstallMainWindowHook();
+    AskPlayerVersion();
     PollTimerId = SetTimer(NULL, 0, 1000, PollHost);
     if (!PollTimerId)
         ReportSystemError(NULL, GetLastError(), SourceName, ERROR_LINE_POLL_TIMER);

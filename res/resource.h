@@ -94,6 +94,7 @@
 #define WM_TRAY_NOTIFY 1381
 
 /* Queries and requests to the player: WM_USER with the code in lParam. */
+#define HOST_GET_VERSION 0
 #define HOST_GET_PLAY_STATUS 104
 #define HOST_GET_OUTPUT_TIME 105
 #define HOST_JUMP_TO_TIME 106
@@ -102,6 +103,15 @@
 #define HOST_GET_LIST_POSITION 125
 #define HOST_GET_PLAYLIST_FILE 211
 #define HOST_GET_PLAYLIST_TITLE 212
+/* The same as wide texts (a Unicode-capable player, version 0x5000 and up). */
+#define HOST_GET_PLAYLIST_TITLE_W 213
+#define HOST_GET_PLAYLIST_FILE_W 214
+/* One metadata field of a file: wParam is an extended-file-info record (ANSI from 0x2900, wide from 0x5000). */
+#define HOST_GET_EXTENDED_FILE_INFO 290
+#define HOST_GET_EXTENDED_FILE_INFO_W 3026
+/* Versions from which the player answers them. */
+#define HOST_VERSION_METADATA 0x2900
+#define HOST_VERSION_UNICODE 0x5000
 /* The player's settings folder: a char* into the player's memory (player 2.9 on), 0 from older players. */
 #define HOST_GET_INI_DIRECTORY 335
 

@@ -186,8 +186,9 @@ run_in_i386_tree() {
 }
 
 # The packages the tree needs: classic 32-bit Wine and its fonts, a
-# virtual X display, and ctest (the i686 suite runs whole inside the tree).
-i386_tree_packages=(wine wine32 xvfb xauth fonts-wine cmake)
+# virtual X display, ctest (the i686 suite runs whole inside the tree), and
+# the locales, of which the Japanese one is made (tests run under it too).
+i386_tree_packages=(wine wine32 xvfb xauth fonts-wine cmake locales)
 
 # True when the tree is complete (its last step writes the stamp).
 i386_tree_ready() {
@@ -216,7 +217,8 @@ prepare_i386_tree() {
   fi
   cp /etc/resolv.conf "$i386_tree/etc/resolv.conf"
   if ! run_in_i386_tree /bin/bash -c 'export DEBIAN_FRONTEND=noninteractive
-      apt-get update -qq && apt-get install -y -qq --no-install-recommends "$@" && apt-get clean' \
+      apt-get update -qq && apt-get install -y -qq --no-install-recommends "$@" && apt-get clean &&
+      localedef -i ja_JP -c -f UTF-8 ja_JP.UTF-8' \
       packages "${i386_tree_packages[@]}" >"$route_dir/i386-tree-packages.log" 2>&1; then
     echo "setup: installing Wine in the i386 tree failed (see $route_dir/i386-tree-packages.log)" >&2
     return 1

@@ -38,6 +38,10 @@ packages+=(nsis p7zip-full)
 # Wine's own fonts: Marlett draws the glyphs of the caption buttons (without
 # it a dialog's close box shows the letter "r").
 packages+=(fonts-wine)
+# The Japanese locale, under which the tests of other scripts run a second
+# time: Wine takes the code page (932) from its name, and the encoding of
+# file names from the locale itself, which must exist for that.
+packages+=(locales)
 
 need_root() {
   if [ "$(id -u)" -ne 0 ]; then
@@ -173,5 +177,14 @@ decide_i686_route() {
   echo "setup: 32-bit route: $(sed -n 2p "$route_file")"
 }
 
+# Makes the Japanese UTF-8 locale where it is missing.
+prepare_locales() {
+  locale -a 2>/dev/null | grep -qix 'ja_JP.utf-\?8' && return 0
+  echo "setup: making the locale ja_JP.UTF-8"
+  need_root "making the locale ja_JP.UTF-8"
+  localedef -i ja_JP -c -f UTF-8 ja_JP.UTF-8 || { echo "setup: could not make the locale ja_JP.UTF-8" >&2; exit 1; }
+}
+
 install_packages
+prepare_locales
 decide_i686_route

@@ -191,6 +191,7 @@ void LoadSettingsFrom(const char *path)
     ReadSwitch("AlwaysConfigureOnLaunch", &Settings.AlwaysConfigureOnLaunch, 1);
     ReadSwitch("Zelt_Mode", &Settings.Zelt_Mode, 0);
     ReadSwitch("UseNowPlaying", &Settings.UseNowPlaying, 1);
+    ReadSwitch("UseUTF8", &Settings.UseUTF8, 0);
     ReadPath = SettingsPath;
 }
 
@@ -250,7 +251,7 @@ static void WriteLineStyle(const LineStyleKeys *keys)
 }
 
 /*
- * Writes the 34 keys in the order in which a new file lists them.  With an
+ * Writes the 35 keys in the order in which a new file lists them.  With an
  * empty SettingsPath (the DLL's folder was too long for a full path of
  * plugin.ini) nothing is written anywhere.  Returns the system's error of
  * the first key that could not be written, 0 when all were.
@@ -280,6 +281,7 @@ DWORD SaveSettings(void)
     WritePath("FavoritesDirectory", Settings.FavoritesDirectory);
     WriteSwitch("UseNowPlaying", Settings.UseNowPlaying);
     WritePath("SnapShotDirectory", Settings.SnapShotDirectory);
+    WriteSwitch("UseUTF8", Settings.UseUTF8);
     return SaveError;
 }
 

@@ -43,7 +43,8 @@ inline constexpr char FirstStartFile[] = "[Vellacord_Tovk]\r\n"
                                          "Font_Time_Description=0:0:0:0:0:0:0:0:0:0:0:0:0\r\n"
                                          "FONT_Time_FaceName=\r\n"
                                          "FONT_Time_Display=0\r\n"
-                                         "UseNowPlaying=1\r\n";
+                                         "UseNowPlaying=1\r\n"
+                                         "UseUTF8=0\r\n";
 
 /*
  * Every key set, without the section line, in the order and spelling in
@@ -85,6 +86,7 @@ inline constexpr char FullFileLines[] = "SignatureFileName=C:\\Mail\\signature.t
                                         "FONT_Time_Display=1\r\n"
                                         "FavoritesDirectory=D:\\Favourite Songs\r\n"
                                         "UseNowPlaying=0\r\n"
-                                        "SnapShotDirectory=C:\\Music\\Snapshots\r\n";
+                                        "SnapShotDirectory=C:\\Music\\Snapshots\r\n"
+                                        "UseUTF8=1\r\n";
 
 #endif

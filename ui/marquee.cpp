@@ -46,7 +46,12 @@ static ATOM MarqueeClassAtom;
 static HBRUSH MarqueeClassBrush;
 static HBRUSH MarqueeBackgroundBrush;
 static UINT MarqueeTickCount;
-static Id3v1Tag MarqueeTagCache;
+/* The track's tag record and texts as last seen by the tick: a change of either rebuilds the title image. */
+struct MarqueeTrackRecord {
+    Id3v1Tag Tag;
+    TrackTexts Texts;
+};
+static MarqueeTrackRecord MarqueeTagCache;
 static TitleImageRecord MarqueeTitleImage;
 
 static LRESULT CALLBACK MarqueeWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -151,14 +156,12 @@ void CloseMarqueeWindow(void)
 }
 
 /*
- * A tag text as the marquee shows it.  A file without the "TAG" marker has
- * no ID3v1 tag: its last 128 bytes are sound, not texts, so it shows none,
- * as the Now Playing window does.
+ * A text as the marquee shows it: the track's texts, from its tag or from
+ * the player, as the player gives them in any script.  A file with
+ * neither has none: its last 128 bytes are sound, not texts, so it shows
+ * none, as the Now Playing window does.
  */
-static const char *ShownTagText(const Id3v1Tag *tag, const char *text)
-{
-    return memcmp(tag->Block, "TAG", 3) == 0 ? text : "";
-}
+static const wchar_t *ShownText(const TrackTexts *texts, const wchar_t *text) { return texts->Known ? text : L""; }
 
 /* ---- the title image ------------------------------------------------------ */
 
@@ -175,14 +178,14 @@ static void ReleaseTitleImage(void)
 }
 
 /* The cached title on the marquee's background, in the Title font and colour, filling the extent. */
-static void DrawTitleImage(const char *title, int length)
+static void DrawTitleImage(const wchar_t *title, int length)
 {
     HDC context = MarqueeTitleImage.MemoryContext;
     RECT extent = {0, 0, (LONG)MarqueeTitleImage.Extent.Width, (LONG)MarqueeTitleImage.Extent.Height};
     SelectObject(context, MarqueeTitleImage.Bitmap);
     SetBkColor(context, Settings.MarqueeBackground);
     SetTextColor(context, Settings.Title.Foreground);
-    ExtTextOutA(context, 0, 0, ETO_OPAQUE, &extent, title, (UINT)length, NULL);
+    ExtTextOutW(context, 0, 0, ETO_OPAQUE, &extent, title, (UINT)length, NULL);
 }
 
 /*
@@ -193,14 +196,14 @@ static void DrawTitleImage(const char *title, int length)
  */
 static void BuildTitleImage(HWND window)
 {
-    const char *title = ShownTagText(&MarqueeTagCache, MarqueeTagCache.Title);
-    int length = (int)strnlen(title, sizeof MarqueeTagCache.Title);
+    const wchar_t *title = ShownText(&MarqueeTagCache.Texts, MarqueeTagCache.Texts.Title);
+    int length = (int)wcsnlen(title, TRACK_TEXT_SIZE);
     HDC windowContext = GetDC(window);
     MarqueeTitleImage.MemoryContext = CreateCompatibleDC(windowContext);
     MarqueeTitleImage.ImageFont = CreateFontIndirectA(&Settings.Title.Font);
     SelectObject(MarqueeTitleImage.MemoryContext, MarqueeTitleImage.ImageFont);
     SIZE size = {0, 0};
-    GetTextExtentPoint32A(MarqueeTitleImage.MemoryContext, title, length, &size);
+    GetTextExtentPoint32W(MarqueeTitleImage.MemoryContext, title, length, &size);
     MarqueeTitleImage.Extent.Width = (UINT)size.cx;
     MarqueeTitleImage.Extent.Height = (UINT)size.cy;
     char text[64];
@@ -224,26 +227,26 @@ static void BuildTitleImage(HWND window)
  * leaves 00:00 remaining, and a position the player does not know counts
  * as 0: none of them shows a number wrapped round.
  */
-static void MakeTimeText(char *text, size_t size)
+static void MakeTimeText(wchar_t *text, size_t size)
 {
     int position = GetOutputTime(HOST_OUTPUT_POSITION_MS);
     int length = GetOutputTime(HOST_OUTPUT_LENGTH_SECONDS);
     UINT elapsed = position > 0 ? (UINT)position / 1000 : 0;
     if (length < 0) {
-        StringCchPrintfA(text, size, "%02u:%02u", elapsed / 60, elapsed % 60);
+        StringCchPrintfW(text, size, L"%02u:%02u", elapsed / 60, elapsed % 60);
         return;
     }
     UINT remaining = (UINT)length > elapsed ? (UINT)length - elapsed : 0;
-    StringCchPrintfA(text, size, "%02u:%02u - %02u:%02u", elapsed / 60, elapsed % 60, remaining / 60, remaining % 60);
+    StringCchPrintfW(text, size, L"%02u:%02u - %02u:%02u", elapsed / 60, elapsed % 60, remaining / 60, remaining % 60);
 }
 
 /* Rows 1 to 4 at k fifths of the height, centred; a row switched off leaves its place empty. */
-static void DrawRows(HDC context, int x, int rowHeight, const char *timeText)
+static void DrawRows(HDC context, int x, int rowHeight, const wchar_t *timeText)
 {
     const MarqueeLineStyle *styles[ROW_COUNT] = {&Settings.Title, &Settings.Artist, &Settings.Album, &Settings.Time};
-    const Id3v1Tag *tag = &NowPlaying.Tag;
-    const char *texts[ROW_COUNT] = {ShownTagText(tag, tag->Title), ShownTagText(tag, tag->Artist),
-                                    ShownTagText(tag, tag->Album), timeText};
+    const TrackTexts *track = &NowPlaying.Texts;
+    const wchar_t *texts[ROW_COUNT] = {ShownText(track, track->Title), ShownText(track, track->Artist),
+                                       ShownText(track, track->Album), timeText};
     for (int k = 1; k <= ROW_COUNT; k++) {
         const MarqueeLineStyle *style = styles[k - 1];
         if (!style->Display)
@@ -251,7 +254,7 @@ static void DrawRows(HDC context, int x, int rowHeight, const char *timeText)
         SetTextColor(context, style->Foreground);
         HFONT font = CreateFontIndirectA(&style->Font);
         HGDIOBJ previous = SelectObject(context, font);
-        TextOutA(context, x, k * rowHeight, texts[k - 1], (int)strnlen(texts[k - 1], TAG_TEXT_SIZE));
+        TextOutW(context, x, k * rowHeight, texts[k - 1], (int)wcsnlen(texts[k - 1], TRACK_TEXT_SIZE));
         SelectObject(context, previous);
         DeleteObject(font);
     }
@@ -280,10 +283,10 @@ static bool CopyTitleImage(HDC context, DWORD *error)
  */
 static LRESULT PaintMarquee(HWND window)
 {
-    char timeText[32] = "";
+    wchar_t timeText[32] = L"";
     bool playing = GetPlayStatus() == HOST_STATUS_PLAYING;
     if (playing)
-        MakeTimeText(timeText, sizeof timeText);
+        MakeTimeText(timeText, sizeof timeText / sizeof timeText[0]);
     PAINTSTRUCT paint;
     HDC context = BeginPaint(window, &paint);
     RECT client;
@@ -317,8 +320,10 @@ static LRESULT EraseMarquee(HWND window, HDC context)
 /* A changed tag rebuilds the title image; every tick counts and repaints the whole window. */
 static LRESULT TickMarquee(HWND window)
 {
-    if (memcmp(&NowPlaying.Tag, &MarqueeTagCache, sizeof MarqueeTagCache) != 0) {
-        MarqueeTagCache = NowPlaying.Tag;
+    if (memcmp(&NowPlaying.Tag, &MarqueeTagCache.Tag, sizeof MarqueeTagCache.Tag) != 0 ||
+        memcmp(&NowPlaying.Texts, &MarqueeTagCache.Texts, sizeof MarqueeTagCache.Texts) != 0) {
+        MarqueeTagCache.Tag = NowPlaying.Tag;
+        MarqueeTagCache.Texts = NowPlaying.Texts;
         ReleaseTitleImage();
         BuildTitleImage(window);
     }

@@ -15,13 +15,13 @@
 
 HWND NowPlayingDialog;
 
-/* The four tag texts of the Now Playing layout, in the order of the tag record. */
-static void ShowTagTexts(HWND dialog, const Id3v1Tag *tag)
+/* The track's four texts in the Now Playing layout: the tag's, or the player's for a file without one. */
+static void ShowTrackTexts(HWND dialog, const TrackTexts *texts)
 {
-    SetDlgItemTextA(dialog, IDC_NP_TAG_TITLE, tag->Title);
-    SetDlgItemTextA(dialog, IDC_NP_TAG_ARTIST, tag->Artist);
-    SetDlgItemTextA(dialog, IDC_NP_TAG_ALBUM, tag->Album);
-    SetDlgItemTextA(dialog, IDC_NP_TAG_COMMENT, tag->Comment);
+    SetDlgItemTextW(dialog, IDC_NP_TAG_TITLE, texts->Title);
+    SetDlgItemTextW(dialog, IDC_NP_TAG_ARTIST, texts->Artist);
+    SetDlgItemTextW(dialog, IDC_NP_TAG_ALBUM, texts->Album);
+    SetDlgItemTextW(dialog, IDC_NP_TAG_COMMENT, texts->Comment);
 }
 
 /*
@@ -47,20 +47,22 @@ static void ShowPlaylistEntry(HWND dialog)
 }
 
 /*
- * Fills the fields from NowPlaying and brings the dialog to the front.  The
- * tag texts are taken only from a record that begins with "TAG": after a
- * file without a tag the fields keep the last tag shown.  The Control Panel
- * lacks the track's fields, so there only the build stamp is set.
+ * Fills the fields from NowPlaying and brings the dialog to the front, the
+ * names and texts as the player gave them, in any script.  The four texts
+ * are taken only where the current track has them (a tag that begins with
+ * "TAG", or the player's metadata): after a file with neither the fields
+ * keep the last texts shown.  The Control Panel lacks the track's fields,
+ * so there only the build stamp is set.
  */
 static void FillAndShow(HWND dialog)
 {
     NowPlayingDialog = dialog;
-    if (memcmp(NowPlaying.Tag.Block, "TAG", 3) == 0)
-        ShowTagTexts(dialog, &NowPlaying.Tag);
+    if (NowPlaying.Texts.Known)
+        ShowTrackTexts(dialog, &NowPlaying.Texts);
     ShowPlayLength(dialog, NowPlaying.PlayLengthSeconds);
     ShowPlaylistEntry(dialog);
-    SetDlgItemTextA(dialog, IDC_NP_FILE_NAME, NowPlaying.FileName);
-    SetDlgItemTextA(dialog, IDC_NP_TITLE, NowPlaying.Title);
+    SetDlgItemTextW(dialog, IDC_NP_FILE_NAME, NowPlaying.FileNameW);
+    SetDlgItemTextW(dialog, IDC_NP_TITLE, NowPlaying.TitleW);
     ShowBuildStamp(dialog);
     ShowInFront(dialog);
 }
@@ -123,8 +125,9 @@ void ShowNowPlaying(void)
         SendMessageA(NowPlayingDialog, WM_INITDIALOG, 0, 0);
         return;
     }
+    /* A Unicode dialog: its edits then hold any character, not only the code page's. */
     WORD layout = Settings.UseNowPlaying ? IDD_CONTROL_PANEL : IDD_NOW_PLAYING;
-    NowPlayingDialog = CreateDialogParamA(PluginRecord.ModuleInstance, MAKEINTRESOURCEA(layout),
+    NowPlayingDialog = CreateDialogParamW(PluginRecord.ModuleInstance, MAKEINTRESOURCEW(layout),
                                           PluginRecord.HostMainWindow, NowPlayingDialogProc, 0);
 }
 

@@ -3,7 +3,8 @@
  * Every tick it asks the player for its playlist position, length and the
  * file at that position, and passes the tick on to the marquee.  When the
  * file differs from the one seen last, it takes the new track into
- * NowPlaying, reads its ID3v1 tag and hands it to the writers.
+ * NowPlaying, reads its ID3v1 tag (or asks the player for the texts of a
+ * file without one) and hands it to the writers.
  *
  * Ticks are dispatched from any message loop of the player's thread,
  * including the modal loops of message boxes, so a tick may run inside
@@ -23,43 +24,62 @@ NowPlayingRecord NowPlaying;
 char SharedText[SHARED_TEXT_SIZE];
 
 /*
- * NowPlaying.FileName holds at most 259 characters of the player's name.
- * To tell a long name that has not changed from a different one sharing
- * the same first 259 characters, the full name's length and a hash of all
- * of it are kept alongside.
+ * The name the player gave for its current entry: wide from a player that
+ * speaks Unicode (its ANSI name may read the same for two different
+ * files), else ANSI.  Owned by the player.
  */
+struct PlayerName {
+    const wchar_t *Wide;
+    const char *Ansi;
+};
+
+/*
+ * NowPlaying.FileName and FileNameW hold at most 259 characters of the
+ * player's name.  To tell a long name that has not changed from a
+ * different one sharing the same first 259 characters, the form it came
+ * in, the full name's length and a hash of all of it are kept alongside.
+ */
+static bool HeldNameWide;
 static size_t HeldNameLength;
 static unsigned long long HeldNameHash;
 /* Counts track changes, so that a change can tell whether a newer one ran inside it. */
 static unsigned TrackChanges;
 
 /* FNV-1a, 64 bits, over length bytes. */
-static unsigned long long HashName(const char *name, size_t length)
+static unsigned long long HashName(const void *name, size_t length)
 {
+    const unsigned char *bytes = (const unsigned char *)name;
     unsigned long long hash = 14695981039346656037ULL;
     for (size_t i = 0; i < length; ++i) {
-        hash ^= (unsigned char)name[i];
+        hash ^= bytes[i];
         hash *= 1099511628211ULL;
     }
     return hash;
 }
 
 /*
- * True when the player's name is the one taken at the last change, byte
- * for byte, case counting.  The first 259 bytes are compared with the held
- * copy; only a name that runs on beyond them is measured and hashed.
+ * True when the player's name is the one taken at the last change, unit
+ * for unit, case counting.  The first 259 units are compared with the held
+ * copy; only a name that runs on beyond them is measured and hashed.  A
+ * name in the other form than the held one counts as a change.
  */
-static bool IsHeldName(const char *name)
+static bool IsHeldName(PlayerName name)
 {
     const size_t held = PATH_SIZE - 1;
+    if ((name.Wide != NULL) != HeldNameWide)
+        return false;
     for (size_t i = 0; i < held; ++i) {
-        if (name[i] != NowPlaying.FileName[i])
+        int unit = name.Wide ? name.Wide[i] : name.Ansi[i];
+        int kept = name.Wide ? NowPlaying.FileNameW[i] : NowPlaying.FileName[i];
+        if (unit != kept)
             return false;
-        if (name[i] == '\0')
+        if (unit == 0)
             return true;
     }
-    size_t length = held + strlen(name + held);
-    return length == HeldNameLength && HashName(name, length) == HeldNameHash;
+    size_t length = name.Wide ? held + wcslen(name.Wide + held) : held + strlen(name.Ansi + held);
+    size_t unitSize = name.Wide ? sizeof(wchar_t) : 1;
+    const void *units = name.Wide ? (const void *)name.Wide : (const void *)name.Ansi;
+    return length == HeldNameLength && HashName(units, length * unitSize) == HeldNameHash;
 }
 
 /* Copies at most 259 characters and the terminator; a missing text becomes empty. */
@@ -72,50 +92,142 @@ static void CopyPlayerText(char *target, const char *text)
     StringCchCopyNA(target, PATH_SIZE, text, PATH_SIZE - 1);
 }
 
-/*
- * Reads the tag of the current file.  A file that does not open (a stream
- * address, a missing or locked file) leaves the previous tag in place.  So
- * does a name that was cut to fit NowPlaying.FileName: the cut name would
- * name another file, if any.
- */
-static void ReadCurrentTag(bool nameWasCut)
+/* The same for a wide text: 259 units, as the change test compares them. */
+static void CopyPlayerTextW(wchar_t *target, const wchar_t *text)
 {
-    if (nameWasCut)
+    if (!text) {
+        target[0] = L'\0';
         return;
-    HANDLE file = CreateFileA(NowPlaying.FileName, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+    }
+    StringCchCopyNW(target, PATH_SIZE, text, PATH_SIZE - 1);
+}
+
+/* Takes the name in both forms: the player's own, and the other converted. */
+static void TakeName(PlayerName name)
+{
+    if (name.Wide) {
+        CopyPlayerTextW(NowPlaying.FileNameW, name.Wide);
+        WideToCodePage(CP_ACP, NowPlaying.FileNameW, NowPlaying.FileName, PATH_SIZE);
+    } else {
+        CopyPlayerText(NowPlaying.FileName, name.Ansi);
+        CodePageToWide(CP_ACP, NowPlaying.FileName, NowPlaying.FileNameW, PATH_SIZE);
+    }
+}
+
+/* The title as the player gives it, in Unicode where it speaks it and answers. */
+static void TakeTitle(int position)
+{
+    const wchar_t *wide = PlayerSpeaksUnicode() ? GetPlaylistTitleW(position) : NULL;
+    if (wide) {
+        CopyPlayerTextW(NowPlaying.TitleW, wide);
+        WideToCodePage(CP_ACP, NowPlaying.TitleW, NowPlaying.Title, PATH_SIZE);
+        return;
+    }
+    CopyPlayerText(NowPlaying.Title, GetPlaylistTitle(position));
+    CodePageToWide(CP_ACP, NowPlaying.Title, NowPlaying.TitleW, PATH_SIZE);
+}
+
+/* The tag's four texts, in the system's code page, as the texts the windows show. */
+static void TakeTagTexts(void)
+{
+    TrackTexts *texts = &NowPlaying.Texts;
+    CodePageToWide(CP_ACP, NowPlaying.Tag.Title, texts->Title, TRACK_TEXT_SIZE);
+    CodePageToWide(CP_ACP, NowPlaying.Tag.Artist, texts->Artist, TRACK_TEXT_SIZE);
+    CodePageToWide(CP_ACP, NowPlaying.Tag.Album, texts->Album, TRACK_TEXT_SIZE);
+    CodePageToWide(CP_ACP, NowPlaying.Tag.Comment, texts->Comment, TRACK_TEXT_SIZE);
+    texts->Known = true;
+}
+
+/*
+ * Asks the player for the file's title, artist, album and comment.  True
+ * when it told any of them: they become the track's texts, and, in the
+ * system's code page and cut to the tag's 30 bytes, the tag's texts (the
+ * lyrics lookup reads those).  Without a readable file the tag's block is
+ * empty: nothing was read.
+ */
+static bool TakePlayerTexts(bool fileRead)
+{
+    TrackTexts told;
+    ZeroMemory(&told, sizeof told);
+    const wchar_t *fileW = NowPlaying.FileNameW;
+    const char *fileA = NowPlaying.FileName;
+    bool any = AskFileMetadata(fileW, fileA, "title", told.Title, TRACK_TEXT_SIZE);
+    any = AskFileMetadata(fileW, fileA, "artist", told.Artist, TRACK_TEXT_SIZE) || any;
+    any = AskFileMetadata(fileW, fileA, "album", told.Album, TRACK_TEXT_SIZE) || any;
+    any = AskFileMetadata(fileW, fileA, "comment", told.Comment, TRACK_TEXT_SIZE) || any;
+    if (!any)
+        return false;
+    told.Known = true;
+    NowPlaying.Texts = told;
+    if (!fileRead)
+        ZeroMemory(&NowPlaying.Tag, sizeof NowPlaying.Tag);
+    WideToCodePage(CP_ACP, told.Title, NowPlaying.Tag.Title, TAG_TEXT_SIZE);
+    WideToCodePage(CP_ACP, told.Artist, NowPlaying.Tag.Artist, TAG_TEXT_SIZE);
+    WideToCodePage(CP_ACP, told.Album, NowPlaying.Tag.Album, TAG_TEXT_SIZE);
+    WideToCodePage(CP_ACP, told.Comment, NowPlaying.Tag.Comment, TAG_TEXT_SIZE);
+    return true;
+}
+
+/*
+ * Reads the ID3v1 tag of the current file, opened through its wide name
+ * (whatever script the name is in).  A file without a tag, or one that
+ * cannot be read, has its texts from the player where it can tell them.
+ * A stream address keeps everything as it was, and so does a name that
+ * was cut to fit NowPlaying.FileName (the cut name would name another
+ * file, if any); so does a file that cannot be read when the player cannot
+ * tell either: the previous tag stays.
+ */
+static void ReadTrackTexts(bool nameWasCut)
+{
+    if (nameWasCut || IsStreamAddress(NowPlaying.FileNameW))
+        return;
+    HANDLE file = CreateFileW(NowPlaying.FileNameW, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, NULL);
-    if (file == INVALID_HANDLE_VALUE)
+    bool fileRead = file != INVALID_HANDLE_VALUE;
+    if (fileRead) {
+        ReadId3v1Tag(file, &NowPlaying.Tag);
+        CloseHandle(file);
+        if (memcmp(NowPlaying.Tag.Block, "TAG", 3) == 0) {
+            TakeTagTexts();
+            return;
+        }
+    }
+    if (TakePlayerTexts(fileRead))
         return;
-    ReadId3v1Tag(file, &NowPlaying.Tag);
-    CloseHandle(file);
+    if (fileRead)
+        NowPlaying.Texts.Known = false;
 }
 
 /* Takes file name, title, length and tag of the track the player has moved to. */
-static void TakeTrack(const char *name)
+static void TakeTrack(PlayerName name)
 {
-    HeldNameLength = strlen(name);
-    HeldNameHash = HashName(name, HeldNameLength);
-    CopyPlayerText(NowPlaying.FileName, name);
-    CopyPlayerText(NowPlaying.Title, GetPlaylistTitle(NowPlaying.ListPosition));
+    HeldNameWide = name.Wide != NULL;
+    HeldNameLength = name.Wide ? wcslen(name.Wide) : strlen(name.Ansi);
+    HeldNameHash =
+        name.Wide ? HashName(name.Wide, HeldNameLength * sizeof(wchar_t)) : HashName(name.Ansi, HeldNameLength);
+    TakeName(name);
+    TakeTitle(NowPlaying.ListPosition);
     NowPlaying.PlayLengthSeconds = GetOutputTime(HOST_OUTPUT_LENGTH_SECONDS);
-    ReadCurrentTag(HeldNameLength > PATH_SIZE - 1);
+    ReadTrackTexts(HeldNameLength > PATH_SIZE - 1);
 }
 
 /*
  * The log entry of a track change, composed in the shared text buffer: the
- * title, the file name, or both on two lines, as the switches say.  False
- * when neither switch is on.
+ * title, the file name, or both on two lines, as the switches say; in the
+ * system's code page, or in UTF-8 from the wide texts when UseUTF8 is on.
+ * False when neither switch is on.
  */
 static bool ComposeLogText(void)
 {
-    if (Settings.RecordLogTitle && Settings.RecordLogFileName)
-        StringCchPrintfA(SharedText, sizeof SharedText, "%s\r\n%s", NowPlaying.Title, NowPlaying.FileName);
-    else if (Settings.RecordLogTitle)
-        StringCchCopyA(SharedText, sizeof SharedText, NowPlaying.Title);
-    else if (Settings.RecordLogFileName)
-        StringCchCopyA(SharedText, sizeof SharedText, NowPlaying.FileName);
-    else
+    if (!Settings.RecordLogTitle && !Settings.RecordLogFileName)
         return false;
+    char title[TRACK_TEXT_UTF8_SIZE], fileName[TRACK_TEXT_UTF8_SIZE];
+    TrackTextForFile(NowPlaying.Title, NowPlaying.TitleW, Settings.UseUTF8 != 0, title, sizeof title);
+    TrackTextForFile(NowPlaying.FileName, NowPlaying.FileNameW, Settings.UseUTF8 != 0, fileName, sizeof fileName);
+    if (Settings.RecordLogTitle && Settings.RecordLogFileName)
+        StringCchPrintfA(SharedText, sizeof SharedText, "%s\r\n%s", title, fileName);
+    else
+        StringCchCopyA(SharedText, sizeof SharedText, Settings.RecordLogTitle ? title : fileName);
     return true;
 }
 
@@ -132,7 +244,7 @@ static bool SignatureWanted(void)
  * change completes; the clipboard then already holds the newer track and
  * this change's copies are left out.
  */
-static void HandleTrackChange(const char *name)
+static void HandleTrackChange(PlayerName name)
 {
     unsigned change = ++TrackChanges;
     bool signatureFailed = false;
@@ -147,9 +259,9 @@ static void HandleTrackChange(const char *name)
         SendMessageA(PluginRecord.HostMainWindow, WM_COMMAND, ID_NOW_PLAYING, 0);
     if (change == TrackChanges) {
         if (Settings.AutoClipboardCopyFileName)
-            CopyTextToClipboard(NowPlaying.FileName);
+            CopyTextToClipboard(NowPlaying.FileName, NowPlaying.FileNameW);
         if (Settings.AutoClipboardCopyTitle)
-            CopyTextToClipboard(NowPlaying.Title);
+            CopyTextToClipboard(NowPlaying.Title, NowPlaying.TitleW);
     }
     if (signatureFailed)
         ShowOpenWarning(BOX_SIGNATURE_WARNING, NULL, Settings.SignatureFileName);
@@ -160,19 +272,26 @@ static void HandleTrackChange(const char *name)
 
 /*
  * Asks the player where its playlist stands and returns the file at the
- * current position (owned by the player; 0 when there is none).
+ * current position (owned by the player; none when there is none): in
+ * Unicode where the player speaks it, in ANSI where it does not or does
+ * not answer, so an idle tick sends three queries either way.
  */
-static const char *QueryPlayer(void)
+static PlayerName QueryPlayer(void)
 {
     NowPlaying.ListPosition = GetListPosition();
     NowPlaying.ListLength = GetListLength();
-    return GetPlaylistFile(NowPlaying.ListPosition);
+    PlayerName name = {NULL, NULL};
+    if (PlayerSpeaksUnicode())
+        name.Wide = GetPlaylistFileW(NowPlaying.ListPosition);
+    if (!name.Wide)
+        name.Ansi = GetPlaylistFile(NowPlaying.ListPosition);
+    return name;
 }
 
 /* The change test: no file, or the file taken at the last change, is no change. */
-static void TakeAnyChange(const char *name)
+static void TakeAnyChange(PlayerName name)
 {
-    if (!name || IsHeldName(name))
+    if ((!name.Wide && !name.Ansi) || IsHeldName(name))
         return;
     HandleTrackChange(name);
 }
@@ -186,7 +305,7 @@ void CALLBACK PollHost(HWND window, UINT message, UINT_PTR timerId, DWORD tickTi
     (void)window;
     (void)message;
     PluginFrame frame;
-    const char *name = QueryPlayer();
+    PlayerName name = QueryPlayer();
     if (MarqueeWindow)
         SendMessageA(MarqueeWindow, WM_TIMER, timerId, (LPARAM)tickTime);
     TakeAnyChange(name);

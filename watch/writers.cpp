@@ -47,8 +47,9 @@ static HANDLE OpenForWriting(const char *fileName, DWORD disposition)
 /*
  * The signature in four pieces, each its own write: the separator line, an
  * empty line and the lead-in; the title and the file name, each with its
- * line end, when their switches are on; the playlist position line.  The
- * pieces are composed in the shared text buffer.
+ * line end, when their switches are on (in the system's code page, or in
+ * UTF-8 with UseUTF8 on); the playlist position line.  The pieces are
+ * composed in the shared text buffer.
  */
 bool WriteSignatureQuietly(void)
 {
@@ -56,12 +57,15 @@ bool WriteSignatureQuietly(void)
     if (file == INVALID_HANDLE_VALUE)
         return false;
     WriteBytes(file, SignatureLeadIn, sizeof SignatureLeadIn - 1);
+    char text[TRACK_TEXT_UTF8_SIZE];
     if (Settings.RecordSignatureTitle) {
-        StringCchPrintfA(SharedText, sizeof SharedText, "%s\r\n", NowPlaying.Title);
+        TrackTextForFile(NowPlaying.Title, NowPlaying.TitleW, Settings.UseUTF8 != 0, text, sizeof text);
+        StringCchPrintfA(SharedText, sizeof SharedText, "%s\r\n", text);
         WriteText(file, SharedText);
     }
     if (Settings.RecordSignatureFileName) {
-        StringCchPrintfA(SharedText, sizeof SharedText, "%s\r\n", NowPlaying.FileName);
+        TrackTextForFile(NowPlaying.FileName, NowPlaying.FileNameW, Settings.UseUTF8 != 0, text, sizeof text);
+        StringCchPrintfA(SharedText, sizeof SharedText, "%s\r\n", text);
         WriteText(file, SharedText);
     }
     StringCchPrintfA(SharedText, sizeof SharedText, "This is track %u of %u in the current playlist.\r\n",
@@ -135,34 +139,52 @@ void AppendLogEntry(const char *text)
         ShowOpenWarning(BOX_LOG_WARNING, NULL, Settings.LogFileName);
 }
 
-/*
- * Places the text with its terminator on the clipboard as CF_TEXT in a
- * shareable global block, with the player's window as the clipboard's
- * owner.  The block is a movable one, as the clipboard requires of the
- * memory it is given (a shareable block alone is fixed memory).  Without memory, or when the clipboard cannot be had,
- * nothing is placed and nothing is said.  Once placed the block belongs to the system; a block the clipboard did not
- * take is released here.
- */
-void CopyTextToClipboard(const char *text)
+/* A shareable movable block holding size bytes, or none. */
+static HGLOBAL MakeClipboardBlock(const void *bytes, size_t size)
 {
-    size_t size = strlen(text) + 1;
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, size);
     if (!block)
-        return;
-    void *bytes = GlobalLock(block);
-    if (!bytes) {
+        return NULL;
+    void *target = GlobalLock(block);
+    if (!target) {
         GlobalFree(block);
-        return;
+        return NULL;
     }
-    memcpy(bytes, text, size);
+    memcpy(target, bytes, size);
     GlobalUnlock(block);
+    return block;
+}
 
-    if (!OpenClipboard(PluginRecord.HostMainWindow)) {
+/* Gives the clipboard a block in a format; a block it did not take is released here. */
+static void PlaceOnClipboard(UINT format, HGLOBAL block)
+{
+    if (block && !SetClipboardData(format, block))
         GlobalFree(block);
+}
+
+/*
+ * Places the text with its terminator on the clipboard as CF_TEXT, and its
+ * wide form as CF_UNICODETEXT, each in a shareable global block, in one
+ * opening with the player's window as the clipboard's owner.  The blocks
+ * are movable ones, as the clipboard requires of the memory it is given (a
+ * shareable block alone is fixed memory).  Without memory, or when the
+ * clipboard cannot be had, nothing is placed and nothing is said.  Once
+ * placed the blocks belong to the system.
+ */
+void CopyTextToClipboard(const char *text, const wchar_t *wide)
+{
+    HGLOBAL bytes = MakeClipboardBlock(text, strlen(text) + 1);
+    if (!bytes)
+        return;
+    HGLOBAL units = MakeClipboardBlock(wide, (wcslen(wide) + 1) * sizeof(wchar_t));
+    if (!OpenClipboard(PluginRecord.HostMainWindow)) {
+        GlobalFree(bytes);
+        if (units)
+            GlobalFree(units);
         return;
     }
     EmptyClipboard();
-    if (!SetClipboardData(CF_TEXT, block))
-        GlobalFree(block);
+    PlaceOnClipboard(CF_TEXT, bytes);
+    PlaceOnClipboard(CF_UNICODETEXT, units);
     CloseClipboard();
 }

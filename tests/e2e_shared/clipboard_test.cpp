@@ -23,9 +23,11 @@ struct PlacedBlock {
     bool Moveable; /* a movable block: its handle is not its address */
 };
 
-std::vector<PlacedBlock> Placed;   /* every SetClipboardData(CF_TEXT) of the DLL */
-std::vector<HGLOBAL> Freed;        /* every GlobalFree of the DLL */
-bool FailSetClipboardData = false; /* refuse every block */
+std::vector<PlacedBlock> Placed;      /* every SetClipboardData(CF_TEXT) of the DLL */
+std::vector<HGLOBAL> PlacedAll;       /* every block the DLL handed SetClipboardData, in any format */
+std::vector<std::wstring> PlacedWide; /* the texts of every SetClipboardData(CF_UNICODETEXT) */
+std::vector<HGLOBAL> Freed;           /* every GlobalFree of the DLL */
+bool FailSetClipboardData = false;    /* refuse every block */
 bool FailOpenClipboard = false;
 
 HANDLE WINAPI WatchSetClipboardData(UINT format, HANDLE block)
@@ -38,6 +40,12 @@ HANDLE WINAPI WatchSetClipboardData(UINT format, HANDLE block)
     }
     if (format == CF_TEXT)
         Placed.push_back(placed);
+    if (format == CF_UNICODETEXT)
+        if (const wchar_t *units = (const wchar_t *)GlobalLock(block)) {
+            PlacedWide.push_back(std::wstring(units, wcsnlen(units, GlobalSize(block) / sizeof(wchar_t))));
+            GlobalUnlock(block);
+        }
+    PlacedAll.push_back(block);
     if (FailSetClipboardData)
         return NULL;
     return SetClipboardData(format, block);
@@ -93,6 +101,8 @@ class ClipboardTest : public PluginTest
     {
         PluginTest::SetUp();
         Placed.clear();
+        PlacedAll.clear();
+        PlacedWide.clear();
         Freed.clear();
         FailSetClipboardData = false;
         FailOpenClipboard = false;
@@ -174,7 +184,7 @@ TEST_F(ClipboardTest, EmptyTitleIsOneTerminatorByte)
     EXPECT_EQ("", rig::ReadClipboardText());
 }
 
-/* A block the clipboard refuses is given back; the clipboard keeps what it had. */
+/* Every block the clipboard refuses (each copy's CF_TEXT and CF_UNICODETEXT) is given back. */
 TEST_F(ClipboardTest, RefusedBlockIsFreed)
 {
     Start("AutoClipboardCopyFileName=1\r\nAutoClipboardCopyTitle=1\r\n");
@@ -182,10 +192,11 @@ TEST_F(ClipboardTest, RefusedBlockIsFreed)
     SetPlaylist({"C:\\a.mp3"});
     rig::Tick();
     ASSERT_EQ(2u, Placed.size());
-    EXPECT_EQ(std::vector<HGLOBAL>({Placed[0].Block, Placed[1].Block}), Freed);
+    ASSERT_EQ(4u, PlacedAll.size()) << "each copy hands over both formats";
+    EXPECT_EQ(PlacedAll, Freed);
 }
 
-/* A clipboard that cannot be opened takes nothing; the block is given back, nothing is said. */
+/* A clipboard that cannot be opened takes nothing; both blocks are given back, nothing is said. */
 TEST_F(ClipboardTest, ClipboardNotOpenedFreesTheBlock)
 {
     Start("AutoClipboardCopyTitle=1\r\n");
@@ -193,9 +204,52 @@ TEST_F(ClipboardTest, ClipboardNotOpenedFreesTheBlock)
     SetPlaylist({"C:\\a.mp3"});
     rig::Tick();
     EXPECT_TRUE(Placed.empty());
-    EXPECT_EQ(1u, Freed.size());
+    EXPECT_EQ(2u, Freed.size());
     EXPECT_EQ("before the test", rig::ReadClipboardText());
     EXPECT_TRUE(rig::Boxes().empty());
+}
+
+/*
+ * Each copy places both formats in one opening: CF_TEXT with the code
+ * page's bytes as ever (the player's own ANSI answer, "?" for what the code
+ * page lacks), CF_UNICODETEXT with the text as the player gave it; from an
+ * old player, the ANSI text read in the code page.
+ */
+TEST_F(ClipboardTest, UnicodeCopiesPlaceBothFormats)
+{
+    struct Case {
+        unsigned Version;
+        std::wstring File, Title;
+    } cases[] = {
+        {0x5666, L"C:\\\x041C\x0443\x0437\x044B\x043A\x0430\\\x041F\x0435\x0441\x043D\x044F.mp3",
+         L"\x041F\x0435\x0441\x043D\x044F \x2013 \x591C\x660E\x3051"},
+        {0x5666, L"C:\\Music\\Plain.mp3", L"Plain 100%s"},
+        {0, L"C:\\Music\\Old.mp3", L"Old %n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Version);
+        Player().Version = c.Version;
+        Start("AutoClipboardCopyTitle=1\r\n");
+        PlayerEntry entry;
+        if (c.Version) {
+            entry.WideFile = c.File;
+            entry.WideTitle = c.Title;
+        } else {
+            entry.File = PlayerAnsi(c.File);
+            entry.Title = PlayerAnsi(c.Title);
+        }
+        Player().Playlist = {entry};
+        Player().Position = 0;
+        Placed.clear();
+        PlacedWide.clear();
+        rig::Tick();
+        Command(ID_COPY_FILE_NAME);
+        EXPECT_EQ(std::vector<std::string>({PlayerAnsi(c.Title), PlayerAnsi(c.File)}), PlacedTexts());
+        EXPECT_EQ(std::vector<std::wstring>({c.Title, c.File}), PlacedWide);
+        EXPECT_EQ(c.File, rig::ReadClipboardWide());
+        EXPECT_EQ(PlayerAnsi(c.File), rig::ReadClipboardText());
+        StopPlugin();
+    }
 }
 
 /*

@@ -32,6 +32,7 @@ void PluginTest::SetUp()
     ASSERT_TRUE(CreateDirectoryA(PluginsFolder().c_str(), NULL) || GetLastError() == ERROR_ALREADY_EXISTS);
     rig::Reset();
     ASSERT_NE(PlayerCreateWindow(), (HWND)NULL);
+    Player().Version = 0;
 }
 
 /*

@@ -18,7 +18,13 @@
 class PluginTest : public ::testing::Test
 {
   protected:
-    void SetUp() override;    /* empties the test folder, creates the player window, resets the rig */
+    /*
+     * Empties the test folder, creates the player window, resets the rig.
+     * The player is an old one (version 0), which gets only the plug-in's
+     * oldest messages; a test of a newer player sets Player().Version
+     * before StartPlugin.
+     */
+    void SetUp() override;
     void TearDown() override; /* stops the plug-in if it runs, destroys the window */
 
     /* <exe folder>\tmp\<Suite>.<Test>\ , created empty for each test. */

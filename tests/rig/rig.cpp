@@ -518,8 +518,21 @@ static BOOL WINAPI RecordUnregisterClass(LPCSTR name, HINSTANCE module)
 
 static BOOL WINAPI RecordTextOut(HDC dc, int x, int y, LPCSTR text, int length)
 {
-    DrawnRecords.push_back({x, y, std::string(text, length > 0 ? length : 0)});
+    std::string bytes(text, length > 0 ? length : 0);
+    wchar_t wide[1024] = L"";
+    MultiByteToWideChar(CP_ACP, 0, bytes.c_str(), -1, wide, 1024);
+    DrawnRecords.push_back({x, y, bytes, wide});
     return TextOutA(dc, x, y, text, length);
+}
+
+/* A wide text is recorded as drawn, and in the system's code page ("?" for what it lacks). */
+static BOOL WINAPI RecordTextOutW(HDC dc, int x, int y, LPCWSTR text, int length)
+{
+    std::wstring wide(text, length > 0 ? length : 0);
+    char bytes[2048] = "";
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, bytes, sizeof bytes, NULL, NULL);
+    DrawnRecords.push_back({x, y, bytes, wide});
+    return TextOutW(dc, x, y, text, length);
 }
 
 static ATOM WINAPI RecordRegisterClass(const WNDCLASSA *windowClass)
@@ -598,6 +611,7 @@ static const Replacement Replacements[] = {
     {"gdi32.dll", "DeleteObject", (void *)RecordDeleteObject},
     {"gdi32.dll", "DeleteDC", (void *)RecordDeleteDC},
     {"gdi32.dll", "TextOutA", (void *)RecordTextOut},
+    {"gdi32.dll", "TextOutW", (void *)RecordTextOutW},
     {"gdi32.dll", "BitBlt", (void *)RecordBitBlt},
     {"user32.dll", "GetDC", (void *)RecordGetDC},
     {"user32.dll", "ReleaseDC", (void *)RecordReleaseDC},
@@ -923,6 +937,22 @@ std::string ReadClipboardText()
             GlobalUnlock(data);
         }
     }
+    CloseClipboard();
+    return text;
+}
+
+std::wstring ReadClipboardWide()
+{
+    if (!OpenClipboard(NULL))
+        return L"<not opened>";
+    std::wstring text = L"<none>";
+    if (IsClipboardFormatAvailable(CF_UNICODETEXT))
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            if (const wchar_t *units = (const wchar_t *)GlobalLock(data)) {
+                text = units;
+                GlobalUnlock(data);
+            }
+        }
     CloseClipboard();
     return text;
 }

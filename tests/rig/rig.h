@@ -182,9 +182,10 @@ size_t ObjectsHeld();
 struct DrawnText {
     int X;
     int Y;
-    std::string Text;
+    std::string Text;  /* in the system's code page */
+    std::wstring Wide; /* as drawn (TextOutW), or widened from the code page (TextOutA) */
 };
-/* Every TextOutA of the plug-in, in order; the call is carried out. */
+/* Every TextOutA and TextOutW of the plug-in, in order; the call is carried out. */
 std::vector<DrawnText> &DrawnTexts();
 
 /*
@@ -274,6 +275,12 @@ std::string TextMeasuringFailure();
 
 /* The clipboard's CF_TEXT; "<none>" when it holds none, "<not opened>" when it cannot be opened. */
 std::string ReadClipboardText();
+/*
+ * The same for CF_UNICODETEXT.  Where only CF_TEXT was placed, the system
+ * makes this one from it in the code page, so a character the code page
+ * lacks tells the two apart.
+ */
+std::wstring ReadClipboardWide();
 /* Empties the clipboard and places text as CF_TEXT; false when the clipboard cannot be opened. */
 bool PutClipboardText(const std::string &text);
 

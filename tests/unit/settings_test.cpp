@@ -255,6 +255,7 @@ void ExpectFirstStartDefaults()
     EXPECT_EQ(Settings.AutoClipboardCopyFileName, 0);
     EXPECT_EQ(Settings.AutoClipboardCopyTitle, 0);
     EXPECT_EQ(Settings.Zelt_Mode, 0);
+    EXPECT_EQ(Settings.UseUTF8, 0);
     EXPECT_STREQ(Settings.SignatureFileName, "");
     EXPECT_STREQ(Settings.LogFileName, "");
     EXPECT_STREQ(Settings.M3UFileName, "");
@@ -328,6 +329,7 @@ TEST_F(SettingsStore, EveryKeySetIsLoaded)
         EXPECT_EQ(value, 0);
     EXPECT_EQ(Settings.AutoClipboardCopyFileName, 1);
     EXPECT_EQ(Settings.AutoClipboardCopyTitle, 1);
+    EXPECT_EQ(Settings.UseUTF8, 1);
     EXPECT_EQ(Settings.Zelt_Mode, 1);
     EXPECT_EQ(Settings.MarqueeBackground, 0x00FF00FFu);
 

@@ -118,6 +118,15 @@ HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD, void *, DWORD disposition, 
     return new OpenFile{name, access, 0};
 }
 
+HANDLE CreateFileW(const wchar_t *name, DWORD access, DWORD share, void *security, DWORD disposition, DWORD flags,
+                   HANDLE templateFile)
+{
+    std::string narrow;
+    for (; *name; ++name)
+        narrow += (unsigned)*name < 0x80 ? (char)*name : '?';
+    return CreateFileA(narrow.c_str(), access, share, security, disposition, flags, templateFile);
+}
+
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, void *)
 {
     *read = 0;
@@ -539,6 +548,73 @@ BOOL IsDBCSLeadByteEx(UINT codePage, BYTE byte)
 }
 
 BOOL IsDBCSLeadByte(BYTE byte) { return IsDBCSLeadByteEx(CP_ACP, byte); }
+
+/*
+ * The conversions, with the platform's counting and refusals but not its
+ * tables: a single byte is the character of the same number; a lead byte
+ * and its trail byte are one character of the private-use area; a lead
+ * byte without a trail byte is "?".  Back, a character of the private-use
+ * area is two bytes where the code page has lead bytes, any other character
+ * the code page cannot hold is "?".  Lengths count the terminator when the
+ * text's length is given as -1; a buffer too small fails with
+ * ERROR_INSUFFICIENT_BUFFER.
+ */
+int MultiByteToWideChar(UINT codePage, DWORD, LPCSTR text, int length, wchar_t *out, int size)
+{
+    size_t count = length < 0 ? strlen(text) + 1 : (size_t)length;
+    int units = 0;
+    for (size_t i = 0; i < count; ++i, ++units) {
+        BYTE byte = (BYTE)text[i];
+        wchar_t unit = byte;
+        if (IsDBCSLeadByteEx(codePage, byte)) {
+            if (i + 1 < count && text[i + 1]) {
+                unit = (wchar_t)(0xE000 + ((byte << 8 | (BYTE)text[i + 1]) % 0x1900));
+                ++i;
+            } else {
+                unit = L'?';
+            }
+        }
+        if (size > 0) {
+            if (units >= size)
+                return Fail(ERROR_INSUFFICIENT_BUFFER);
+            out[units] = unit;
+        }
+    }
+    return units;
+}
+
+int WideCharToMultiByte(UINT codePage, DWORD, const wchar_t *text, int length, LPSTR out, int size, LPCSTR,
+                        BOOL *usedDefault)
+{
+    size_t count = length < 0 ? wcslen(text) + 1 : (size_t)length;
+    bool doubleByte = IsDBCSLeadByteEx(codePage, 0x81) != FALSE;
+    int bytes = 0;
+    if (usedDefault)
+        *usedDefault = FALSE;
+    for (size_t i = 0; i < count; ++i) {
+        unsigned unit = (unsigned)text[i];
+        char piece[2];
+        int pieceLength = 1;
+        if (unit < (doubleByte ? 0x80u : 0x100u)) {
+            piece[0] = (char)unit;
+        } else if (doubleByte && unit >= 0xE000 && unit < 0xE000 + 0x1900) {
+            piece[0] = (char)0x81;
+            piece[1] = (char)(0x40 + (unit & 0x3F));
+            pieceLength = 2;
+        } else {
+            piece[0] = '?';
+            if (usedDefault)
+                *usedDefault = TRUE;
+        }
+        if (size > 0) {
+            if (bytes + pieceLength > size)
+                return Fail(ERROR_INSUFFICIENT_BUFFER);
+            memcpy(out + bytes, piece, (size_t)pieceLength);
+        }
+        bytes += pieceLength;
+    }
+    return bytes;
+}
 
 /* ---- stubs: referenced by the compiled files, not exercised -------------- */
 

@@ -147,6 +147,9 @@ void SetLastError(DWORD code);
 
 HANDLE CreateFileA(LPCSTR name, DWORD access, DWORD share, void *security, DWORD disposition, DWORD flags,
                    HANDLE templateFile);
+/* The name's characters above 0x7F become '?': the in-memory store has narrow names. */
+HANDLE CreateFileW(const wchar_t *name, DWORD access, DWORD share, void *security, DWORD disposition, DWORD flags,
+                   HANDLE templateFile);
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, void *overlapped);
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, void *overlapped);
 BOOL SetFilePointerEx(HANDLE file, LARGE_INTEGER distance, PLARGE_INTEGER position, DWORD method);
@@ -165,6 +168,11 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
 /* Code pages. */
 BOOL IsDBCSLeadByteEx(UINT codePage, BYTE byte);
 BOOL IsDBCSLeadByte(BYTE byte);
+#define WC_NO_BEST_FIT_CHARS 0x00000400
+#define ERROR_INSUFFICIENT_BUFFER 122
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, wchar_t *out, int size);
+int WideCharToMultiByte(UINT codePage, DWORD flags, const wchar_t *text, int length, LPSTR out, int size,
+                        LPCSTR defaultChar, BOOL *usedDefault);
 
 /* Memory, time, debugger output. */
 #define GMEM_FIXED 0x0000
