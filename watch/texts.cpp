@@ -62,12 +62,8 @@ void CodePageToWide(UINT codePage, const char *text, wchar_t *out, size_t size)
         return;
     size_t length = strlen(text);
     size_t kept = 0;
-    while (kept < length) {
-        size_t step = IsDBCSLeadByteEx(codePage, (BYTE)text[kept]) && kept + 1 < length ? 2 : 1;
-        if (kept + step > size - 1)
-            break;
-        kept += step;
-    }
+    for (size_t characters = 0; kept < length && characters < size - 1; ++characters)
+        kept += IsDBCSLeadByteEx(codePage, (BYTE)text[kept]) && kept + 1 < length ? 2 : 1;
     int written = kept ? MultiByteToWideChar(codePage, 0, text, (int)kept, out, (int)size - 1) : 0;
     out[written > 0 ? written : 0] = L'\0';
 }

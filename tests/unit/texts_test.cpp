@@ -29,7 +29,8 @@ TEST(TrackTexts, Utf8IsWholeCharactersWithoutAByteOrderMark)
          "a\xEF\xBF\xBD"
          "b\xEF\xBF\xBD"},    /* lone halves */
         {L"a\x00E9", 3, "a"}, /* no room for the whole second character */
-        {L"\x591C\x660E", 7, "\xE5\xA4\x9C"},
+        {L"\x591C\x660E", 6, "\xE5\xA4\x9C"},
+        {L"\x591C\x660E", 7, "\xE5\xA4\x9C\xE6\x98\x8E"},
         {L"x", 1, ""},
     };
     for (const Case &c : cases) {
