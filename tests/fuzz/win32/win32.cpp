@@ -635,3 +635,20 @@ void GetLocalTime(LPSYSTEMTIME time)
 void OutputDebugStringA(LPCSTR) {}
 
 int MessageBoxA(HWND, LPCSTR, LPCSTR, UINT) { return IDOK; }
+
+/* ---- the process heap: the C library's ---------------------------------- */
+
+HANDLE GetProcessHeap(void)
+{
+    static int heap;
+    return &heap;
+}
+
+LPVOID HeapAlloc(HANDLE, DWORD, SIZE_T bytes) { return malloc(bytes ? bytes : 1); }
+LPVOID HeapReAlloc(HANDLE, DWORD, LPVOID memory, SIZE_T bytes) { return realloc(memory, bytes ? bytes : 1); }
+
+BOOL HeapFree(HANDLE, DWORD, LPVOID memory)
+{
+    free(memory);
+    return TRUE;
+}

@@ -131,6 +131,7 @@ void SetLastError(DWORD code);
 #define GENERIC_WRITE 0x40000000u
 #define FILE_SHARE_READ 0x1
 #define FILE_SHARE_WRITE 0x2
+#define FILE_SHARE_DELETE 0x4
 #define CREATE_NEW 1
 #define CREATE_ALWAYS 2
 #define OPEN_EXISTING 3
@@ -180,6 +181,10 @@ int WideCharToMultiByte(UINT codePage, DWORD flags, const wchar_t *text, int len
 #define GMEM_DDESHARE 0x2000
 HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes);
 HGLOBAL GlobalFree(HGLOBAL memory);
+HANDLE GetProcessHeap(void);
+LPVOID HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes);
+LPVOID HeapReAlloc(HANDLE heap, DWORD flags, LPVOID memory, SIZE_T bytes);
+BOOL HeapFree(HANDLE heap, DWORD flags, LPVOID memory);
 void GetLocalTime(LPSYSTEMTIME time);
 void OutputDebugStringA(LPCSTR text);
 
