@@ -93,6 +93,7 @@ static bool RunPluginCommand(WPARAM command)
     case ID_COPY_FILE_NAME: CopyTextToClipboard(NowPlaying.FileName, NowPlaying.FileNameW); return true;
     case ID_LYRICS_LOOKUP: LookUpLyrics(); return true;
     case ID_CONFIGURE: PluginConfig(); return true;
+    case ID_STREAM_OUTPUTS: RunStreamOutputsDialog(); return true;
     case ID_SNAP_SHOT: TakeSnapShot(); return true;
     case ID_ADD_CURRENT_TRACK: AddCurrentTrack(); return true;
     case ID_ADD_ALL_TRACKS: AddAllTracks(); return true;

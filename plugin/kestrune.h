@@ -142,6 +142,9 @@ bool MakeLyricsAddressInCodePage(const Id3v1Tag *tag, UINT codePage, char *addre
 
 /* ---- settings/ ----------------------------------------------------------- */
 
+/* A stream template or text holds at most 1,023 characters in plugin.ini. */
+enum { STREAM_TEMPLATE_SIZE = 1024, STREAM_COVER_SIZE_MAX = 4096 };
+
 struct MarqueeLineStyle {
     LOGFONTA Font;
     COLORREF Foreground;
@@ -173,6 +176,13 @@ struct SettingsRecord {
     MarqueeLineStyle Time;
     /* The signature file and the log in UTF-8 (from the wide texts) rather than the system's code page. */
     int UseUTF8;
+    /* The stream outputs: an empty file name switches its output off. */
+    char StreamTextFileName[PATH_SIZE];
+    char StreamTemplate[STREAM_TEMPLATE_SIZE];
+    char StreamPausedTemplate[STREAM_TEMPLATE_SIZE];
+    char StreamStoppedText[STREAM_TEMPLATE_SIZE];
+    char StreamCoverFileName[PATH_SIZE];
+    int StreamCoverSize;
 };
 
 extern SettingsRecord Settings;
@@ -278,6 +288,12 @@ struct NowPlayingRecord {
     wchar_t FileNameW[PATH_SIZE];
     wchar_t TitleW[PATH_SIZE];
     TrackTexts Texts;
+    /*
+     * Texts were read or told for this very track; false where they stay
+     * from an earlier one (a file that cannot be read, a player that
+     * cannot tell), as the windows keep showing them.
+     */
+    bool TextsCurrent;
 };
 
 extern NowPlayingRecord NowPlaying;
@@ -336,6 +352,64 @@ bool IsStreamAddress(const wchar_t *name);
  * the player's own handling of the notice.
  */
 void PollHostEarly(void);
+
+/* ---- stream/: the now-playing text and cover for streaming programs -------- */
+
+/* The template's fields, in the order FillStreamTemplate names them. */
+enum StreamField {
+    FIELD_ARTIST,
+    FIELD_TITLE,
+    FIELD_ALBUM,
+    FIELD_ALBUM_ARTIST,
+    FIELD_YEAR,
+    FIELD_TRACK,
+    FIELD_GENRE,
+    FIELD_COMMENT,
+    FIELD_FILE_NAME,
+    FIELD_PATH,
+    FIELD_LENGTH,
+    FIELD_POSITION,
+    STREAM_FIELD_COUNT
+};
+/* A value for each field; NULL counts as empty. */
+struct StreamValues {
+    const wchar_t *Field[STREAM_FIELD_COUNT];
+};
+/* The stream text holds at most 4,095 characters. */
+enum { STREAM_TEXT_SIZE = 4096 };
+/*
+ * Fills pattern's fields ("%title%", "%%", parts in square brackets left
+ * out when a field in them is empty) into out (size units, terminated, cut
+ * at a whole character).  Returns the length written.
+ */
+size_t FillStreamTemplate(const wchar_t *pattern, const StreamValues *values, wchar_t *out, size_t size);
+
+/*
+ * The outputs' steps, each doing nothing while its output is off (an empty
+ * file name): a track change (at the signature's moment), every tick (the
+ * player's state, and a replacement that failed before), and quit (the
+ * stopped text).
+ */
+void StreamTrackChanged(void);
+void StreamTick(void);
+void StreamQuit(void);
+/* The window's OK: both outputs made anew for the current track, under their new names and texts. */
+void StreamSettingsChanged(void);
+/* The stream text's template filled for the current track, as the window's preview shows it. */
+void FillStreamPreview(const char *pattern, wchar_t *out, size_t size);
+/*
+ * Writes bytes to "<target>.tmp" beside target, then moves that over target
+ * in one step (replace-existing, write-through).  False when any step
+ * failed; a temporary file that could not be moved stays for the next try,
+ * which is MoveStreamFile.
+ */
+bool ReplaceStreamFile(const wchar_t *target, const void *bytes, size_t size);
+bool MoveStreamFile(const wchar_t *target);
+/* Writes the current track's cover to the cover file; false when it is not in place yet. */
+bool WriteStreamCover(const wchar_t *target, int largestSide);
+
+/* The Stream Outputs window (template 109), modal over the player's window; one at a time. */
+void RunStreamOutputsDialog(void);
 
 /* ---- playlist/: master playlist and snapshots ---------------------------- */
 

@@ -190,6 +190,7 @@ void PluginQuit(void)
     }
     DWORD saveError = SettingsPath[0] ? SaveSettings() : 0;
     NotifyTrayIcon(NIM_DELETE);
+    StreamQuit();
     AppendLogEntry("WinAmp quit");
     EmptySignatureWhenUsed();
     if (saveError)

@@ -17,6 +17,7 @@
 #define IDD_CUE_POINT_TWEAKER 107
 #define IDR_MARQUEE_MENU 108
 #define IDB_LOAD_PELMIX 111
+#define IDD_STREAM_OUTPUTS 109
 
 /* Plug-in commands: WM_COMMAND with the number as the whole wParam. */
 #define ID_PLAY 50001
@@ -39,6 +40,7 @@
 #define ID_COPY_TO_FAVORITES 50018
 #define ID_MARQUEE 50019
 #define ID_MARQUEE_CHOOSE_FONT 50020
+#define ID_STREAM_OUTPUTS 50021
 
 /* Control numbers that double as commands. */
 #define IDC_CLEAR_PLAYLIST 1025
@@ -167,6 +169,18 @@
 #define IDC_CUE_AUTO_SEEK 1034
 #define IDC_CUE_LOCATION 1062
 #define IDC_CUE_SPIN 1063
+
+/* The Stream Outputs window's controls (template 109). */
+#define IDC_STREAM_TEXT_EDIT 1100
+#define IDC_STREAM_TEXT_BUTTON 1101
+#define IDC_STREAM_TEMPLATE 1102
+#define IDC_STREAM_PAUSED 1103
+#define IDC_STREAM_STOPPED 1104
+#define IDC_STREAM_COVER_EDIT 1105
+#define IDC_STREAM_COVER_BUTTON 1106
+#define IDC_STREAM_COVER_SIZE 1107
+#define IDC_STREAM_UTF8 1108
+#define IDC_STREAM_PREVIEW 1109
 
 /* ---- end of the dialogs' numbers ---- */
 

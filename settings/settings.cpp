@@ -12,6 +12,7 @@
  */
 #include "kestrune.h"
 
+#include <string.h>
 #include <strsafe.h>
 
 SettingsRecord Settings;
@@ -138,6 +139,16 @@ static void ReadText(const char *key, char *buffer, DWORD size)
         GetPrivateProfileStringA(SettingsSection, key, "", buffer, size, ReadPath);
 }
 
+/* The same with a value for a key the file does not hold; a key present but empty stays empty. */
+static void ReadTextOr(const char *key, const char *fallback, char *buffer, DWORD size)
+{
+    if (!ReadPath[0]) {
+        StringCchCopyA(buffer, size, fallback);
+        return;
+    }
+    GetPrivateProfileStringA(SettingsSection, key, fallback, buffer, size, ReadPath);
+}
+
 static UINT ReadNumber(const char *key, UINT fallback)
 {
     if (!ReadPath[0])
@@ -192,6 +203,14 @@ void LoadSettingsFrom(const char *path)
     ReadSwitch("Zelt_Mode", &Settings.Zelt_Mode, 0);
     ReadSwitch("UseNowPlaying", &Settings.UseNowPlaying, 1);
     ReadSwitch("UseUTF8", &Settings.UseUTF8, 0);
+    ReadText("StreamTextFileName", Settings.StreamTextFileName, sizeof Settings.StreamTextFileName);
+    ReadTextOr("StreamTemplate", "[%artist% - ]%title%", Settings.StreamTemplate, sizeof Settings.StreamTemplate);
+    ReadTextOr("StreamPausedTemplate", "[%artist% - ]%title% (paused)", Settings.StreamPausedTemplate,
+               sizeof Settings.StreamPausedTemplate);
+    ReadText("StreamStoppedText", Settings.StreamStoppedText, sizeof Settings.StreamStoppedText);
+    ReadText("StreamCoverFileName", Settings.StreamCoverFileName, sizeof Settings.StreamCoverFileName);
+    int coverSize = (int)ReadNumber("StreamCoverSize", 500);
+    Settings.StreamCoverSize = coverSize >= 1 && coverSize <= STREAM_COVER_SIZE_MAX ? coverSize : 500;
     ReadPath = SettingsPath;
 }
 
@@ -215,6 +234,27 @@ static void WritePath(const char *key, const char *path)
 {
     if (path[0])
         WriteText(key, path);
+}
+
+/*
+ * A stream text exactly as it is, empty included (an emptied file name
+ * switches its output off for good).  The file's reader drops blanks at
+ * either end and one pair of quotes around a value, so a text with such
+ * blanks or quotes is written inside quotes of its own.
+ */
+static void WriteStreamText(const char *key, const char *text)
+{
+    size_t length = strlen(text);
+    bool blankEnds = length > 0 && (text[0] == ' ' || text[0] == '\t' || text[length - 1] == ' ' ||
+                                    text[length - 1] == '\t');
+    bool quoted = length > 1 && (text[0] == '"' || text[0] == '\'') && text[length - 1] == text[0];
+    if (!blankEnds && !quoted) {
+        WriteText(key, text);
+        return;
+    }
+    char value[STREAM_TEMPLATE_SIZE + 2];
+    StringCchPrintfA(value, sizeof value, "\"%s\"", text);
+    WriteText(key, value);
 }
 
 static void WriteSwitch(const char *key, int value) { WriteText(key, value ? "1" : "0"); }
@@ -251,7 +291,7 @@ static void WriteLineStyle(const LineStyleKeys *keys)
 }
 
 /*
- * Writes the 35 keys in the order in which a new file lists them.  With an
+ * Writes the 41 keys in the order in which a new file lists them.  With an
  * empty SettingsPath (the DLL's folder was too long for a full path of
  * plugin.ini) nothing is written anywhere.  Returns the system's error of
  * the first key that could not be written, 0 when all were.
@@ -282,6 +322,14 @@ DWORD SaveSettings(void)
     WriteSwitch("UseNowPlaying", Settings.UseNowPlaying);
     WritePath("SnapShotDirectory", Settings.SnapShotDirectory);
     WriteSwitch("UseUTF8", Settings.UseUTF8);
+    WriteStreamText("StreamTextFileName", Settings.StreamTextFileName);
+    WriteStreamText("StreamTemplate", Settings.StreamTemplate);
+    WriteStreamText("StreamPausedTemplate", Settings.StreamPausedTemplate);
+    WriteStreamText("StreamStoppedText", Settings.StreamStoppedText);
+    WriteStreamText("StreamCoverFileName", Settings.StreamCoverFileName);
+    char coverSize[16];
+    StringCchPrintfA(coverSize, sizeof coverSize, "%d", Settings.StreamCoverSize);
+    WriteText("StreamCoverSize", coverSize);
     return SaveError;
 }
 

@@ -44,7 +44,13 @@ inline constexpr char FirstStartFile[] = "[Vellacord_Tovk]\r\n"
                                          "FONT_Time_FaceName=\r\n"
                                          "FONT_Time_Display=0\r\n"
                                          "UseNowPlaying=1\r\n"
-                                         "UseUTF8=0\r\n";
+                                         "UseUTF8=0\r\n"
+                                         "StreamTextFileName=\r\n"
+                                         "StreamTemplate=[%artist% - ]%title%\r\n"
+                                         "StreamPausedTemplate=[%artist% - ]%title% (paused)\r\n"
+                                         "StreamStoppedText=\r\n"
+                                         "StreamCoverFileName=\r\n"
+                                         "StreamCoverSize=500\r\n";
 
 /*
  * Every key set, without the section line, in the order and spelling in
@@ -87,6 +93,12 @@ inline constexpr char FullFileLines[] = "SignatureFileName=C:\\Mail\\signature.t
                                         "FavoritesDirectory=D:\\Favourite Songs\r\n"
                                         "UseNowPlaying=0\r\n"
                                         "SnapShotDirectory=C:\\Music\\Snapshots\r\n"
-                                        "UseUTF8=1\r\n";
+                                        "UseUTF8=1\r\n"
+                                        "StreamTextFileName=C:\\Stream\\now.txt\r\n"
+                                        "StreamTemplate=%title% by %artist%\r\n"
+                                        "StreamPausedTemplate=\r\n"
+                                        "StreamStoppedText=\" Off air \"\r\n"
+                                        "StreamCoverFileName=C:\\Stream\\cover.png\r\n"
+                                        "StreamCoverSize=300\r\n";
 
 #endif

@@ -179,6 +179,7 @@ static bool TakePlayerTexts(bool fileRead)
  */
 static void ReadTrackTexts(bool nameWasCut)
 {
+    NowPlaying.TextsCurrent = false;
     if (nameWasCut || IsStreamAddress(NowPlaying.FileNameW))
         return;
     HANDLE file = CreateFileW(NowPlaying.FileNameW, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
@@ -189,11 +190,14 @@ static void ReadTrackTexts(bool nameWasCut)
         CloseHandle(file);
         if (memcmp(NowPlaying.Tag.Block, "TAG", 3) == 0) {
             TakeTagTexts();
+            NowPlaying.TextsCurrent = true;
             return;
         }
     }
-    if (TakePlayerTexts(fileRead))
+    if (TakePlayerTexts(fileRead)) {
+        NowPlaying.TextsCurrent = true;
         return;
+    }
     if (fileRead)
         NowPlaying.Texts.Known = false;
 }
@@ -255,6 +259,7 @@ static void HandleTrackChange(PlayerName name)
         signatureFailed = !WriteSignatureQuietly();
     if (Settings.LogFileName[0] && ComposeLogText())
         logFailed = !AppendLogEntryQuietly(SharedText);
+    StreamTrackChanged();
     if (Settings.UseNowPlaying)
         SendMessageA(PluginRecord.HostMainWindow, WM_COMMAND, ID_NOW_PLAYING, 0);
     if (change == TrackChanges) {
@@ -298,7 +303,8 @@ static void TakeAnyChange(PlayerName name)
 
 /*
  * The timer callback.  A tick without a change costs three queries, at
- * most one message to the marquee and one comparison.
+ * most one message to the marquee and one comparison; with the stream
+ * text on, one query of the player's state more.
  */
 void CALLBACK PollHost(HWND window, UINT message, UINT_PTR timerId, DWORD tickTime)
 {
@@ -309,6 +315,7 @@ void CALLBACK PollHost(HWND window, UINT message, UINT_PTR timerId, DWORD tickTi
     if (MarqueeWindow)
         SendMessageA(MarqueeWindow, WM_TIMER, timerId, (LPARAM)tickTime);
     TakeAnyChange(name);
+    StreamTick();
 }
 
 /*

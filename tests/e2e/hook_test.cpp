@@ -327,6 +327,7 @@ TEST_F(HookTest, TrayMenuFromTheDllIsTheTable)
                 {NULL, 0},
                 {"Marquee Fonts", 0},
                 {"Configure", 50011},
+                {"Stream Outputs...", 50021},
                 {NULL, 0},
                 {"Pause/Resume", 50002},
                 {"Play", 50001},
@@ -354,7 +355,7 @@ TEST_F(HookTest, TrayMenuFromTheDllIsTheTable)
         UINT state = GetMenuState(popup, (UINT)i, MF_BYPOSITION);
         if (state & MF_SEPARATOR)
             continue;
-        EXPECT_EQ(i == 22, (state & MF_GRAYED) != 0) << "position " << i + 1;
+        EXPECT_EQ(i == 23, (state & MF_GRAYED) != 0) << "position " << i + 1;
     }
     DestroyMenu(menu);
 }

@@ -256,6 +256,12 @@ void ExpectFirstStartDefaults()
     EXPECT_EQ(Settings.AutoClipboardCopyTitle, 0);
     EXPECT_EQ(Settings.Zelt_Mode, 0);
     EXPECT_EQ(Settings.UseUTF8, 0);
+    EXPECT_STREQ(Settings.StreamTextFileName, "");
+    EXPECT_STREQ(Settings.StreamTemplate, "[%artist% - ]%title%");
+    EXPECT_STREQ(Settings.StreamPausedTemplate, "[%artist% - ]%title% (paused)");
+    EXPECT_STREQ(Settings.StreamStoppedText, "");
+    EXPECT_STREQ(Settings.StreamCoverFileName, "");
+    EXPECT_EQ(Settings.StreamCoverSize, 500);
     EXPECT_STREQ(Settings.SignatureFileName, "");
     EXPECT_STREQ(Settings.LogFileName, "");
     EXPECT_STREQ(Settings.M3UFileName, "");
@@ -330,6 +336,12 @@ TEST_F(SettingsStore, EveryKeySetIsLoaded)
     EXPECT_EQ(Settings.AutoClipboardCopyFileName, 1);
     EXPECT_EQ(Settings.AutoClipboardCopyTitle, 1);
     EXPECT_EQ(Settings.UseUTF8, 1);
+    EXPECT_STREQ(Settings.StreamTextFileName, "C:\\Stream\\now.txt");
+    EXPECT_STREQ(Settings.StreamTemplate, "%title% by %artist%");
+    EXPECT_STREQ(Settings.StreamPausedTemplate, "") << "a key present but empty stays empty";
+    EXPECT_STREQ(Settings.StreamStoppedText, " Off air ") << "quotes keep the blanks";
+    EXPECT_STREQ(Settings.StreamCoverFileName, "C:\\Stream\\cover.png");
+    EXPECT_EQ(Settings.StreamCoverSize, 300);
     EXPECT_EQ(Settings.Zelt_Mode, 1);
     EXPECT_EQ(Settings.MarqueeBackground, 0x00FF00FFu);
 
