@@ -13,7 +13,9 @@
 #include "res/resource.h"
 #include "tests/rig/rig.h"
 
+#include <initguid.h>
 #include <shellapi.h>
+#include <wincodec.h>
 
 #include <stdio.h>
 
@@ -115,7 +117,10 @@ static const struct {
 };
 static const COLORREF MarqueeBackground = RGB(18, 26, 48);
 
-/* The settings the demo starts with: its own files, no dialog at start, and the marquee's styles. */
+/* Where the stream outputs go, as a streaming program would be pointed at them. */
+static std::string StreamFolder;
+
+/* The settings the demo starts with: its own files, no dialog at start, the marquee's styles and the stream outputs. */
 static std::string DemoSettings(const std::string &plugins)
 {
     std::string ini = "[Vellacord_Tovk]\r\n"
@@ -123,7 +128,9 @@ static std::string DemoSettings(const std::string &plugins)
                       "UseNowPlaying=0\r\n"
                       "SignatureFileName=" +
                       plugins + "signature.txt\r\nLogFileName=" + plugins + "kestrune.log\r\nM3UFileName=" + plugins +
-                      "master.m3u\r\nMarqueeBackground=" + std::to_string(MarqueeBackground) + "\r\n";
+                      "master.m3u\r\nMarqueeBackground=" + std::to_string(MarqueeBackground) + "\r\n" +
+                      "StreamTextFileName=" + StreamFolder + "now-playing.txt\r\nStreamCoverFileName=" + StreamFolder +
+                      "cover.png\r\nStreamStoppedText=Off air - back soon\r\n";
     for (const auto &row : MarqueeRows)
         ini += std::string("MarqueeForeground_") + row.Row + "=" + std::to_string(row.Colour) + "\r\nFont_" + row.Row +
                "_Description=" + row.Description + "\r\nFONT_" + row.Row + "_FaceName=" + row.Face + "\r\nFONT_" +
@@ -189,11 +196,72 @@ static const Mp3Tag JapaneseTag = {
     "Yoake no Uta", "Mira Calloway", "Paper Constellations", "2023", "Silence, written by the demo", 2, 8};
 
 /* "fLaC" and a last STREAMINFO block: 4096-sample blocks, 44.1 kHz, stereo, 16 bits, length unknown. */
-static std::string FlacHeader(void)
+/*
+ * The demo's cover picture, made with the system's imaging component: a
+ * low sun over a darkening sea, 640 x 640, as a PNG.  Empty where the
+ * component is not there.
+ */
+static std::string CoverPicture(void)
 {
-    static const unsigned char StreamInfo[] = {0x80, 0x00, 0x00, 0x22, 0x10, 0x00, 0x10, 0x00, 0x00, 0x00, 0x00,
+    const UINT side = 640;
+    std::vector<DWORD> pixels(side * side);
+    for (UINT y = 0; y < side; ++y)
+        for (UINT x = 0; x < side; ++x) {
+            int dx = (int)x - 420, dy = (int)y - 300;
+            bool sun = dx * dx + dy * dy < 90 * 90 && y < 330;
+            DWORD sky = RGB(40 + y / 5, 60 + y / 6, 120 + y / 8), sea = RGB(10, 30 + (640 - y) / 8, 60 + (640 - y) / 6);
+            DWORD colour = sun ? RGB(255, 196, 80) : y < 330 ? sky : sea;
+            pixels[y * side + x] = 0xFF000000 | GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
+        }
+    CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
+    IWICImagingFactory *factory = NULL;
+    IWICBitmap *bitmap = NULL;
+    IStream *stream = NULL;
+    IWICBitmapEncoder *encoder = NULL;
+    IWICBitmapFrameEncode *frame = NULL;
+    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
+    std::string bytes;
+    if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, NULL, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
+                                   (void **)&factory)) &&
+        SUCCEEDED(factory->CreateBitmapFromMemory(side, side, format, side * 4, side * side * 4, (BYTE *)pixels.data(),
+                                                  &bitmap)) &&
+        SUCCEEDED(CreateStreamOnHGlobal(NULL, TRUE, &stream)) &&
+        SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, NULL, &encoder)) &&
+        SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
+        SUCCEEDED(encoder->CreateNewFrame(&frame, NULL)) && SUCCEEDED(frame->Initialize(NULL)) &&
+        SUCCEEDED(frame->SetSize(side, side)) && SUCCEEDED(frame->SetPixelFormat(&format)) &&
+        SUCCEEDED(frame->WriteSource(bitmap, NULL)) && SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit())) {
+        HGLOBAL memory = NULL;
+        GetHGlobalFromStream(stream, &memory);
+        STATSTG stat;
+        stream->Stat(&stat, STATFLAG_NONAME);
+        bytes.assign((const char *)GlobalLock(memory), (size_t)stat.cbSize.QuadPart);
+        GlobalUnlock(memory);
+    }
+    for (IUnknown *object : {(IUnknown *)frame, (IUnknown *)encoder, (IUnknown *)stream, (IUnknown *)bitmap,
+                             (IUnknown *)factory})
+        if (object)
+            object->Release();
+    return bytes;
+}
+
+static std::string BigEndian(size_t value, int bytes)
+{
+    std::string out;
+    for (int i = bytes - 1; i >= 0; --i)
+        out += (char)(value >> (8 * i) & 0xFF);
+    return out;
+}
+
+/* The start of a FLAC stream: its STREAMINFO block, then the cover as a PICTURE block (front cover). */
+static std::string FlacHeader(const std::string &cover)
+{
+    static const unsigned char StreamInfo[] = {0x00, 0x00, 0x00, 0x22, 0x10, 0x00, 0x10, 0x00, 0x00, 0x00, 0x00,
                                                0x00, 0x00, 0x00, 0x0A, 0xC4, 0x42, 0xF0, 0x00, 0x00, 0x00, 0x00};
-    return "fLaC" + std::string((const char *)StreamInfo, sizeof StreamInfo) + std::string(16, '\0');
+    std::string picture = BigEndian(3, 4) + BigEndian(9, 4) + "image/png" + BigEndian(0, 4) + BigEndian(640, 4) +
+                          BigEndian(640, 4) + BigEndian(32, 4) + BigEndian(0, 4) + BigEndian(cover.size(), 4) + cover;
+    return "fLaC" + std::string((const char *)StreamInfo, sizeof StreamInfo) + std::string(16, '\0') + "\x86" +
+           BigEndian(picture.size(), 3) + picture;
 }
 
 static std::string MusicFolder;
@@ -224,9 +292,11 @@ static void WriteDemoMusic(void)
                MusicFolder.c_str(), track.File, (unsigned)bytes.size(), DEMO_FRAMES, seconds, track.Tag.Title.c_str(),
                track.Tag.Artist.c_str(), track.Tag.Album.c_str());
     }
-    WriteWideFile(WideMusicPath(FlacFile), FlacHeader());
-    printf("demo music: %sTidal Drift.flac, the header of a FLAC stream and no tag: the player tells its texts\n",
-           MusicFolder.c_str());
+    std::string cover = CoverPicture();
+    WriteWideFile(WideMusicPath(FlacFile), FlacHeader(cover));
+    printf("demo music: %sTidal Drift.flac, the header of a FLAC stream with a %u-byte cover picture and no tag: the "
+           "player tells its texts\n",
+           MusicFolder.c_str(), (unsigned)cover.size());
     WriteWideFile(WideMusicPath(JapaneseFile), SilentMp3(JapaneseTag, DEMO_FRAMES));
     printf("demo music: %s%s, named in Japanese (the code page's form), tag \"%s\"\n", MusicFolder.c_str(),
            PlayerAnsi(JapaneseFile).c_str(), JapaneseTag.Title.c_str());
@@ -368,6 +438,11 @@ static void PlayThrough(void)
         PrintRequests(requests);
         PrintNewBoxesAndDebugOutput();
         printf("  signature file now: \"%s\"\n", Printable(rig::ReadFile(SignaturePath)).c_str());
+        printf("  stream text now: \"%s\" (UTF-8)\n", Printable(rig::ReadFile(StreamFolder + "now-playing.txt")).c_str());
+        if (PlayerWideFile(player.Playlist[player.Position]) == WideMusicPath(FlacFile) &&
+            CopyFileA((StreamFolder + "cover.png").c_str(), (ScreenshotFolder + "stream-cover.png").c_str(), FALSE))
+            printf("  stream cover now: the FLAC file's own picture, copied as %sstream-cover.png\n",
+                   ScreenshotFolder.c_str());
         player.OutputMs += 1000;
     }
 }
@@ -378,6 +453,8 @@ int main(void)
     std::string plugins = rig::ExecutableFolder() + "Plugins\\";
     SignaturePath = plugins + "signature.txt";
     MusicFolder = rig::ExecutableFolder() + "Music\\";
+    StreamFolder = rig::ExecutableFolder() + "Stream\\";
+    rig::MakeFolders(StreamFolder);
     ScreenshotFolder = rig::ExecutableFolder() + "screenshots\\";
     rig::RemoveTree(ScreenshotFolder);
     rig::MakeFolders(ScreenshotFolder);
@@ -417,6 +494,8 @@ int main(void)
                (rig::DrawingWorks() ? rig::TextMeasuringFailure() : rig::DrawingFailure()).c_str());
     if (canDraw)
         ShowConfigurationDialogAndPickers();
+    if (canDraw)
+        ShowStreamOutputs();
     PlayThrough();
     Player().OutputMs = 83500;
     printf("the player plays on: %d ms into entry %d\n", Player().OutputMs, Player().Position);
@@ -442,6 +521,7 @@ int main(void)
     PrintFile("settings file", plugins + "plugin.ini");
     PrintFile("log file", plugins + "kestrune.log");
     PrintFile("signature file", plugins + "signature.txt");
+    PrintFile("stream text file", StreamFolder + "now-playing.txt");
     PlayerDestroyWindow();
     if (Failures.empty())
         return 0;

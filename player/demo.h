@@ -35,6 +35,7 @@ void ScreenshotOfRegion(RECT area, const char *name);
  * without drawing are shown, and the others are named as skipped.
  */
 void ShowConfigurationDialogAndPickers(void);
+void ShowStreamOutputs(void);
 void ShowNowPlayingDialogs(bool canDraw);
 void ShowTrayMenu(bool canDraw);
 void ShowCuePointTweaker(void);

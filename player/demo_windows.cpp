@@ -121,6 +121,35 @@ void ShowConfigurationDialogAndPickers(void)
     PrintNewBoxesAndDebugOutput();
 }
 
+/*
+ * The Stream Outputs window, opened as the tray menu's "Stream Outputs..."
+ * opens it: its files, template and preview, and its screenshot; OK
+ * closes it.
+ */
+void ShowStreamOutputs(void)
+{
+    bool shown = false;
+    rig::OnDialog("Stream Outputs", [&shown](HWND dialog, int call) {
+        if (call == 0)
+            PaintNow(dialog);
+        if (call < PAINT_CALLS || shown)
+            return;
+        shown = true;
+        printf("  text file \"%s\", template \"%s\", preview \"%s\"\n", ItemText(dialog, IDC_STREAM_TEXT_EDIT).c_str(),
+               ItemText(dialog, IDC_STREAM_TEMPLATE).c_str(), ItemText(dialog, IDC_STREAM_PREVIEW).c_str());
+        printf("  cover file \"%s\", largest side %s pixels\n", ItemText(dialog, IDC_STREAM_COVER_EDIT).c_str(),
+               ItemText(dialog, IDC_STREAM_COVER_SIZE).c_str());
+        Screenshot(dialog, "stream-outputs");
+        printf("  pressing OK\n");
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    printf("plug-in command ID_STREAM_OUTPUTS (%u): the Stream Outputs window\n", (unsigned)ID_STREAM_OUTPUTS);
+    SendMessageA(PlayerWindow(), WM_COMMAND, ID_STREAM_OUTPUTS, 0);
+    if (!shown)
+        DemoFailed("the Stream Outputs window");
+    PrintNewBoxesAndDebugOutput();
+}
+
 /* ---- the Now Playing and Control Panel dialogs ---- */
 
 /* The dialog's buttons by their texts, the disabled ones marked. */

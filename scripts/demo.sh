@@ -56,12 +56,15 @@ rm -rf "$tests_build/screenshots"
 in_display x86_64 scripts/run-demo.sh "$tests_build" || failed+=("the x86_64 run (exit code $?)")
 
 # The windows the x86_64 run shoots, in the order it shows them.
-shots=(config-dialog font-picker colour-picker now-playing control-panel tray-menu cue-point-tweaker marquee)
+shots=(config-dialog font-picker colour-picker stream-outputs now-playing control-panel tray-menu cue-point-tweaker marquee
+  stream-cover)
 echo "== screenshots in $screenshots"
 rm -rf "$screenshots"
 mkdir -p "$screenshots"
 for shot in "${shots[@]}"; do
+  # The cover is the plug-in's own PNG output, taken as it is.
   bmp="$tests_build/screenshots/$shot.bmp" png="$screenshots/$shot.png"
+  [ -f "$bmp" ] || bmp="${bmp%.bmp}.png"
   if [ ! -f "$bmp" ]; then
     echo "$shot: not taken"
     failed+=("the screenshot $shot")
