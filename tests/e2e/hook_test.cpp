@@ -209,7 +209,7 @@ TEST_F(HookTest, OtherCommandsReachThePlayersProcedureUnchangedWithItsResult)
         40045,
         12345,
         50000,
-        50021,
+        50022,
         1026,
         MAKEWPARAM(ID_PLAY, 1),              /* an accelerator */
         MAKEWPARAM(ID_SNAP_SHOT, EN_CHANGE), /* a control notification */
@@ -596,8 +596,8 @@ TEST_F(HookTest, TrayRightClickShowsThePopupAndTheChosenItemArrives)
     ASSERT_TRUE(SetCursorPos(400, 300));
     POINT cursor;
     GetCursorPos(&cursor);
-    /* Command, Now Playing, Marquee, Marquee Fonts, Configure, Pause/Resume, Play */
-    SeenPopup seen = RightClickTray(7, [this](const SeenPopup &attempt) {
+    /* Command, Now Playing, Marquee, Marquee Fonts, Configure, Stream Outputs..., Pause/Resume, Play */
+    SeenPopup seen = RightClickTray(8, [this](const SeenPopup &attempt) {
         if (attempt.Found && !CommandsIn(Player().Received).empty())
             return true;
         Forget(); /* the keys did not reach the popup */

@@ -286,9 +286,9 @@ TEST_F(Marquee, KeysAndMenuChoicesReachThePlayerAndAMenuMarqueeReplacesIt)
     EXPECT_EQ((WPARAM)'X', Player().Received[1].WParam);
     EXPECT_EQ((LPARAM)0xC02D0001, Player().Received[1].LParam);
 
-    /* "Pause/Resume" (6 down), then "Marquee" (3 down). */
+    /* "Pause/Resume" (7 down), then "Marquee" (3 down). */
     size_t held = rig::ObjectsHeld();
-    ChooseInMenu(marquee, 6, [] { return Player().Status != HOST_STATUS_PLAYING; });
+    ChooseInMenu(marquee, 7, [] { return Player().Status != HOST_STATUS_PLAYING; });
     EXPECT_EQ(HOST_STATUS_PAUSED, Player().Status);
     EXPECT_EQ(held, rig::ObjectsHeld()) << "the menu is destroyed after tracking";
     ChooseInMenu(marquee, 3, [marquee] { return !IsWindow(marquee); });
