@@ -35,6 +35,8 @@ packages+=(imagemagick)
 packages+=(clang libclang-rt-14-dev)
 # The setup program (makensis, with its x86 and x86_64 stubs) and the release zip and its checks (7z).
 packages+=(nsis p7zip-full)
+# The user guide in HTML, made from its Markdown (tables included) for the setup program and the zip.
+packages+=(cmark-gfm)
 # Wine's own fonts: Marlett draws the glyphs of the caption buttons (without
 # it a dialog's close box shows the letter "r").
 packages+=(fonts-wine)

@@ -9,11 +9,15 @@
  */
 #include "tests/rig/fixture.h"
 
+#include <string.h>
+
+#include <algorithm>
+
 namespace
 {
 
 const char UninstallKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\gen_Kestrune";
-const DWORD ExitPlayerRunning = 3;
+const DWORD ExitCancelled = 1, ExitPlayerRunning = 3, ExitNoPlayer = 4;
 
 /*
  * Runs a command line and waits for it and for every process it starts:
@@ -42,6 +46,74 @@ DWORD RunAndWait(std::string commandLine)
     }
     CloseHandle(job);
     return code;
+}
+
+/* The search for a box of a process: a visible dialog with a Cancel button. */
+struct BoxSearch {
+    DWORD Process;
+    HWND Box;
+};
+
+BOOL CALLBACK FindBoxOf(HWND window, LPARAM data)
+{
+    BoxSearch *search = (BoxSearch *)data;
+    DWORD owner = 0;
+    char name[16] = "";
+    GetWindowThreadProcessId(window, &owner);
+    GetClassNameA(window, name, sizeof name);
+    if (owner == search->Process && IsWindowVisible(window) && !strcmp(name, "#32770") && GetDlgItem(window, IDCANCEL))
+        search->Box = window;
+    return search->Box ? FALSE : TRUE;
+}
+
+/* Presses button in the first box the process shows; false when none showed within 20 s. */
+bool AnswerBoxOf(DWORD processId, int button)
+{
+    BoxSearch search = {processId, NULL};
+    for (int wait = 0; wait < 200 && !search.Box; wait++, Sleep(100))
+        EnumWindows(FindBoxOf, (LPARAM)&search);
+    if (search.Box)
+        PostMessageA(search.Box, WM_COMMAND, button, 0);
+    return search.Box != NULL;
+}
+
+/* Runs a setup program with its windows, answers its first box with button; its exit code. */
+DWORD RunAndAnswer(std::string commandLine, int button)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    DWORD code = 0xFFFFFFFF;
+    if (!CreateProcessA(NULL, &commandLine[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process))
+        return code;
+    bool answered = AnswerBoxOf(process.dwProcessId, button);
+    if (WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    else
+        TerminateProcess(process.hProcess, 0xFFFFFFFF);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return answered ? code : 0xFFFFFFFE;
+}
+
+/* The bytes of every file under a folder. */
+size_t FolderBytes(const std::string &folder)
+{
+    size_t bytes = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return 0;
+    do {
+        if (found.cFileName[0] == '.')
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            bytes += FolderBytes(folder + "\\" + found.cFileName);
+        else
+            bytes += found.nFileSizeLow;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return bytes;
 }
 
 /* A value of the setup program's registry entry as text; "<none>" when missing. */
@@ -81,8 +153,12 @@ class Setup : public PluginTest
 
     std::string Plugins() const { return player_ + "\\Plugins\\"; }
     std::string Uninstaller() const { return Plugins() + "uninstall-gen_Kestrune.exe"; }
-    DWORD Install() { return RunAndWait("\"" + rig::BuildPath(KESTRUNE_TEST_SETUP) + "\" /S /D=" + player_); }
+    DWORD Install(const char *setup = KESTRUNE_TEST_SETUP)
+    {
+        return RunAndWait("\"" + rig::BuildPath(setup) + "\" /S /D=" + player_);
+    }
     bool Installed() const { return rig::FileExists(Plugins() + "gen_Kestrune.dll"); }
+    std::string Document(const char *name) const { return rig::ReadFile(Plugins() + "Kestrune\\" + name); }
 
     std::string player_;
 };
@@ -117,7 +193,8 @@ TEST_F(Setup, InstallsTheDllAndTheUninstallerTakesOutWhatItPutIn)
         EXPECT_EQ(rig::ReadFile(Plugins() + "gen_Kestrune.dll"), rig::ReadFile(DllPath()));
         ASSERT_TRUE(rig::FileExists(Uninstaller()));
         EXPECT_EQ(rig::ReadFile(Plugins() + "plugin.ini"), c.Before);
-        size_t bytes = rig::ReadFile(DllPath()).size() + rig::ReadFile(Uninstaller()).size();
+        size_t bytes = rig::ReadFile(DllPath()).size() + rig::ReadFile(Uninstaller()).size() +
+                       FolderBytes(Plugins() + "Kestrune");
         const std::pair<const char *, std::string> values[] = {
             {"DisplayVersion", KESTRUNE_VERSION},
             {"UninstallString", "\"" + Uninstaller() + "\""},
@@ -129,10 +206,17 @@ TEST_F(Setup, InstallsTheDllAndTheUninstallerTakesOutWhatItPutIn)
             EXPECT_EQ(Entry(value.first), value.second) << value.first;
         EXPECT_NE(Entry("DisplayName").find(KESTRUNE_VERSION), std::string::npos) << Entry("DisplayName");
         EXPECT_NE(Entry("Publisher"), "<none>");
+        std::string readme = Document("readme.txt");
+        EXPECT_NE(readme.find("Kestrune " KESTRUNE_VERSION), std::string::npos) << "the readme names the version";
+        EXPECT_EQ(std::count(readme.begin(), readme.end(), '\n'), std::count(readme.begin(), readme.end(), '\r'))
+            << "CR LF line ends";
+        EXPECT_NE(Document("user-guide.html").find("<title>Kestrune " KESTRUNE_VERSION), std::string::npos);
+        EXPECT_NE(Document("CHANGES.txt").find(KESTRUNE_VERSION), std::string::npos);
 
         EXPECT_EQ(RunAndWait(Entry("QuietUninstallString") + c.Switches), 0u);
         EXPECT_FALSE(Installed());
         EXPECT_FALSE(rig::FileExists(Uninstaller()));
+        EXPECT_FALSE(rig::FileExists(Plugins() + "Kestrune")) << "the documents' folder goes too";
         EXPECT_EQ(Entry("UninstallString"), "<none>");
         EXPECT_EQ(rig::ReadFile(Plugins() + "plugin.ini"), c.After);
     }
@@ -157,6 +241,51 @@ TEST_F(Setup, SetupAndUninstallerRefuseWhileThePlayerRuns)
     DestroyWindow(player);
     EXPECT_EQ(RunAndWait(Entry("QuietUninstallString")), 0u);
     EXPECT_FALSE(Installed());
+}
+
+/*
+ * An older version's setup, then this one: the entry and the DLL are this
+ * version's, the settings untouched.  The uninstaller started with the
+ * folder in quotes after "_?=" either removes the DLL or says it failed
+ * (NSIS itself refuses such a folder before the uninstaller's code runs),
+ * never exit code 0 with the DLL left.
+ */
+TEST_F(Setup, UpgradesOverAnOlderVersionAndUninstallsWithAQuotedFolder)
+{
+    rig::WriteFile(Plugins() + "plugin.ini", "[Vellacord_Tovk]\r\nUseLog=0\r\n");
+    ASSERT_EQ(Install(KESTRUNE_OLD_SETUP), 0u);
+    EXPECT_EQ(Entry("DisplayVersion"), "0.9.0");
+    ASSERT_EQ(Install(), 0u);
+    EXPECT_EQ(Entry("DisplayVersion"), KESTRUNE_VERSION);
+    EXPECT_EQ(rig::ReadFile(Plugins() + "gen_Kestrune.dll"), rig::ReadFile(DllPath()));
+    EXPECT_NE(Document("readme.txt").find("Kestrune " KESTRUNE_VERSION), std::string::npos);
+    EXPECT_EQ(rig::ReadFile(Plugins() + "plugin.ini"), "[Vellacord_Tovk]\r\nUseLog=0\r\n");
+
+    DWORD code = RunAndWait("\"" + Uninstaller() + "\" /S _?=\"" + player_ + "\\Plugins\"");
+    EXPECT_NE(code, 0xFFFFFFFFu) << "it ended";
+    EXPECT_EQ(code == 0, !Installed()) << "exit code " << code;
+}
+
+/*
+ * The exit codes the user guide states: 4 for a silent setup without the
+ * player in the folder (nothing installed), 1 for a setup cancelled at
+ * the question about the running player, 3 for a silent one while it runs.
+ */
+TEST_F(Setup, ExitCodesAsTheGuideStatesThem)
+{
+    std::string setup = "\"" + rig::BuildPath(KESTRUNE_TEST_SETUP) + "\"";
+    DeleteFileA((player_ + "\\winamp.exe").c_str());
+    EXPECT_EQ(Install(), ExitNoPlayer);
+    EXPECT_FALSE(Installed());
+    EXPECT_EQ(Entry("UninstallString"), "<none>");
+    rig::WriteFile(player_ + "\\winamp.exe", "");
+
+    HWND player = OpenPlayerWindow();
+    ASSERT_NE(player, (HWND)NULL);
+    EXPECT_EQ(RunAndAnswer(setup + " /D=" + player_, IDCANCEL), ExitCancelled);
+    EXPECT_EQ(Install(), ExitPlayerRunning);
+    EXPECT_FALSE(Installed());
+    DestroyWindow(player);
 }
 
 } // namespace
