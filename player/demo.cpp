@@ -15,6 +15,7 @@
 
 #include <initguid.h>
 #include <shellapi.h>
+#include <shlobj.h>
 #include <wincodec.h>
 
 #include <stdio.h>
@@ -117,18 +118,36 @@ static const struct {
 };
 static const COLORREF MarqueeBackground = RGB(18, 26, 48);
 
-/* Where the stream outputs go, as a streaming program would be pointed at them. */
+/*
+ * Where the demo's files go, as on a real installation: the player under
+ * "C:\Program Files (x86)\Winamp", the signature, log and stream files in
+ * the user's Documents, the music and the master playlist in the user's
+ * Music folder.
+ */
+static const char PlayerFolder[] = "C:\\Program Files (x86)\\Winamp\\";
+static std::string DocumentsFolder;
+static std::string SignaturePath;
+static std::string MusicFolder;
 static std::string StreamFolder;
 
+/* A folder of the user's profile, with a backslash; fallback where the system does not tell. */
+static std::string UserFolder(int folder, const std::string &fallback)
+{
+    char path[MAX_PATH] = "";
+    if (FAILED(SHGetFolderPathA(NULL, folder | CSIDL_FLAG_CREATE, NULL, 0, path)) || !path[0])
+        return fallback;
+    return std::string(path) + "\\";
+}
+
 /* The settings the demo starts with: its own files, no dialog at start, the marquee's styles and the stream outputs. */
-static std::string DemoSettings(const std::string &plugins)
+static std::string DemoSettings(void)
 {
     std::string ini = "[Vellacord_Tovk]\r\n"
                       "AlwaysConfigureOnLaunch=0\r\n"
                       "UseNowPlaying=0\r\n"
                       "SignatureFileName=" +
-                      plugins + "signature.txt\r\nLogFileName=" + plugins + "kestrune.log\r\nM3UFileName=" + plugins +
-                      "master.m3u\r\nMarqueeBackground=" + std::to_string(MarqueeBackground) + "\r\n" +
+                      DocumentsFolder + "signature.txt\r\nLogFileName=" + DocumentsFolder +
+                      "kestrune.log\r\nM3UFileName=" + MusicFolder + "master.m3u\r\nMarqueeBackground=" + std::to_string(MarqueeBackground) + "\r\n" +
                       "StreamTextFileName=" + StreamFolder + "now-playing.txt\r\nStreamCoverFileName=" + StreamFolder +
                       "cover.png\r\nStreamStoppedText=Off air - back soon\r\n";
     for (const auto &row : MarqueeRows)
@@ -142,15 +161,18 @@ static std::string DemoSettings(const std::string &plugins)
 static bool PreparePluginsFolder(const std::string &plugins)
 {
     rig::MakeFolders(plugins);
-    for (const char *old : {"plugin.ini", "kestrune.log", "signature.txt", "master.m3u", "gen_Kestrune.dll"})
+    for (const char *old : {"plugin.ini", "gen_Kestrune.dll"})
         DeleteFileA((plugins + old).c_str());
+    for (const char *old : {"kestrune.log", "signature.txt"})
+        DeleteFileA((DocumentsFolder + old).c_str());
+    DeleteFileA((MusicFolder + "master.m3u").c_str());
     std::string dll = rig::BuildPath(KESTRUNE_DLL_UNDER_TEST);
     if (!CopyFileA(dll.c_str(), (plugins + "gen_Kestrune.dll").c_str(), FALSE)) {
         printf("cannot copy %s to %s (error %lu)\n", dll.c_str(), plugins.c_str(), GetLastError());
         return false;
     }
-    rig::WriteFile(plugins + "plugin.ini", DemoSettings(plugins));
-    rig::WriteFile(plugins + "signature.txt", "");
+    rig::WriteFile(plugins + "plugin.ini", DemoSettings());
+    rig::WriteFile(SignaturePath, "");
     printf("a %d-bit stand-in player; the DLL under test: %s\n", (int)sizeof(void *) * 8, dll.c_str());
     printf("Plugins folder: %s\n", plugins.c_str());
     PrintFile("plugin.ini before start", plugins + "plugin.ini");
@@ -264,7 +286,6 @@ static std::string FlacHeader(const std::string &cover)
            BigEndian(picture.size(), 3) + picture;
 }
 
-static std::string MusicFolder;
 
 static std::wstring WideMusicPath(const wchar_t *name)
 {
@@ -330,7 +351,6 @@ static void PrintRequests(size_t from)
     }
 }
 
-static std::string SignaturePath;
 
 /* ---- screenshots and the windows that did not appear ---- */
 
@@ -450,10 +470,11 @@ static void PlayThrough(void)
 int main(void)
 {
     setvbuf(stdout, NULL, _IONBF, 0);
-    std::string plugins = rig::ExecutableFolder() + "Plugins\\";
-    SignaturePath = plugins + "signature.txt";
-    MusicFolder = rig::ExecutableFolder() + "Music\\";
-    StreamFolder = rig::ExecutableFolder() + "Stream\\";
+    std::string plugins = std::string(PlayerFolder) + "Plugins\\";
+    DocumentsFolder = UserFolder(CSIDL_PERSONAL, rig::ExecutableFolder() + "Documents\\");
+    MusicFolder = UserFolder(CSIDL_MYMUSIC, rig::ExecutableFolder() + "Music\\");
+    SignaturePath = DocumentsFolder + "signature.txt";
+    StreamFolder = DocumentsFolder + "Stream\\";
     rig::MakeFolders(StreamFolder);
     ScreenshotFolder = rig::ExecutableFolder() + "screenshots\\";
     rig::RemoveTree(ScreenshotFolder);
@@ -494,9 +515,9 @@ int main(void)
                (rig::DrawingWorks() ? rig::TextMeasuringFailure() : rig::DrawingFailure()).c_str());
     if (canDraw)
         ShowConfigurationDialogAndPickers();
+    PlayThrough();
     if (canDraw)
         ShowStreamOutputs();
-    PlayThrough();
     Player().OutputMs = 83500;
     printf("the player plays on: %d ms into entry %d\n", Player().OutputMs, Player().Position);
     ShowNowPlayingDialogs(canDraw);
@@ -519,8 +540,8 @@ int main(void)
         printf("  shell \"%s\" \"%s\" (not carried out)\n", call.Verb.c_str(), call.File.c_str());
 
     PrintFile("settings file", plugins + "plugin.ini");
-    PrintFile("log file", plugins + "kestrune.log");
-    PrintFile("signature file", plugins + "signature.txt");
+    PrintFile("log file", DocumentsFolder + "kestrune.log");
+    PrintFile("signature file", SignaturePath);
     PrintFile("stream text file", StreamFolder + "now-playing.txt");
     PlayerDestroyWindow();
     if (Failures.empty())

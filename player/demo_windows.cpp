@@ -233,6 +233,7 @@ static struct {
     bool Printed;  /* the items have been printed and the keys posted */
     int BothShown; /* calls since the menu and its submenu were first both shown */
     bool Shot;     /* the screenshot was taken */
+    HWND Strip;    /* the notification area's stand-in, beside the menu */
 } TrayMenu;
 
 static std::vector<HWND> ShownMenus(void)
@@ -298,6 +299,8 @@ static void CALLBACK DriveTrayMenu(HWND, UINT, UINT_PTR timer, DWORD)
         if (TrayMenu.BothShown < PAINT_CALLS)
             return;
         RECT area = {0, 0, 0, 0};
+        if (TrayMenu.Strip)
+            GetWindowRect(TrayMenu.Strip, &area);
         for (HWND menu : menus) {
             RECT shown;
             GetWindowRect(menu, &shown);
@@ -316,12 +319,58 @@ static void CALLBACK DriveTrayMenu(HWND, UINT, UINT_PTR timer, DWORD)
  * A right click on the tray icon: the plug-in's popup menu opens at the
  * mouse pointer, which the demo first moves where a tray icon might be.
  */
+/* The notification area as the demo draws it: the icon the plug-in gave the shell, on the face colour. */
+static LRESULT CALLBACK TrayStripProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_PAINT)
+        return DefWindowProcA(window, message, wParam, lParam);
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT area;
+    GetClientRect(window, &area);
+    FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
+    HICON icon = (HICON)GetWindowLongPtrA(window, GWLP_USERDATA);
+    if (icon)
+        DrawIconEx(dc, (area.right - 16) / 2, (area.bottom - 16) / 2, icon, 16, 16, 0, NULL, DI_NORMAL);
+    EndPaint(window, &paint);
+    return 0;
+}
+
+/*
+ * A strip standing for the notification area of a taskbar at the top of
+ * the screen, its icon just above the cursor, showing the plug-in's tray
+ * icon, so that the menu's picture (the menu opens below the cursor) shows
+ * what was clicked.  None where the plug-in gave no icon.
+ */
+static HWND ShowTrayStrip(int cursorX, int cursorY)
+{
+    HICON icon = NULL;
+    for (const rig::TrayCall &call : rig::TrayCalls())
+        if (call.Action == NIM_ADD && call.Icon)
+            icon = call.Icon;
+    if (!icon)
+        return NULL;
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = TrayStripProc;
+    windowClass.hInstance = GetModuleHandleA(NULL);
+    windowClass.lpszClassName = "KestruneDemoTray";
+    RegisterClassA(&windowClass);
+    HWND strip = CreateWindowExA(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, "KestruneDemoTray", "", WS_POPUP | WS_BORDER,
+                                 cursorX - 40, cursorY - 27, 80, 26, NULL, NULL, windowClass.hInstance, NULL);
+    SetWindowLongPtrA(strip, GWLP_USERDATA, (LONG_PTR)icon);
+    ShowWindow(strip, SW_SHOWNOACTIVATE);
+    PaintNow(strip);
+    return strip;
+}
+
 void ShowTrayMenu(bool canDraw)
 {
     printf("tray icon, right click: the popup menu\n");
     TrayMenu = {};
     TrayMenu.CanDraw = canDraw;
-    SetCursorPos(560, 140);
+    SetCursorPos(560, 60);
+    if (canDraw)
+        TrayMenu.Strip = ShowTrayStrip(560, 60);
     UINT_PTR timer = SetTimer(NULL, 0, MENU_STEP_MS, DriveTrayMenu);
     SendMessageA(PlayerWindow(), WM_TRAY_NOTIFY, TRAY_ICON_ID, WM_RBUTTONDOWN);
     KillTimer(NULL, timer);
@@ -331,6 +380,8 @@ void ShowTrayMenu(bool canDraw)
     else if (canDraw && !TrayMenu.Shot)
         DemoFailed("the tray menu's submenu \"Marquee Fonts\"");
     printf("  the menu is closed: %s\n", ShownMenus().empty() ? "yes" : "no");
+    if (TrayMenu.Strip)
+        DestroyWindow(TrayMenu.Strip);
     PrintNewBoxesAndDebugOutput();
 }
 

@@ -11,7 +11,9 @@
 # the x86_64 player under plain wine64, where every window of the plug-in
 # is shown and shot: the player writes BMP files, and this script turns
 # them into PNG files in build/screenshots/ (the marquee, which covers the
-# whole 1280 x 1024 screen, at half size).
+# whole 1280 x 1024 screen, at half size), with ABOUT.txt saying which run
+# made them: the shipped DLL's where classic 32-bit Wine drew every window,
+# else the x86_64 twin's.
 #
 # Exits with 1 when a run that could run failed (a window the demo should
 # show did not appear, or the player crashed) or a screenshot is missing;
@@ -55,15 +57,29 @@ echo "== the x86_64 DLL in the x86_64 player, under wine64"
 rm -rf "$tests_build/screenshots"
 in_display x86_64 scripts/run-demo.sh "$tests_build" || failed+=("the x86_64 run (exit code $?)")
 
-# The windows the x86_64 run shoots, in the order it shows them.
+# The windows the runs shoot, in the order they show them, and the cover
+# file the plug-in wrote (its own PNG, taken as it is).
 shots=(config-dialog font-picker colour-picker stream-outputs now-playing control-panel tray-menu cue-point-tweaker marquee
   stream-cover)
-echo "== screenshots in $screenshots"
+# The shipped DLL's pictures where its run drew them all (classic 32-bit
+# Wine), else the x86_64 twin's.
+shots_from="$tests_build/screenshots"
+made_by="the x86_64 twin of gen_Kestrune.dll in the x86_64 stand-in player, under wine64"
+if [ "$i686_route" = classic ]; then
+  all=1
+  for shot in "${shots[@]}"; do
+    [ -f "$tests32_build/screenshots/$shot.bmp" ] || [ -f "$tests32_build/screenshots/$shot.png" ] || all=0
+  done
+  if [ "$all" -eq 1 ]; then
+    shots_from="$tests32_build/screenshots"
+    made_by="the shipped 32-bit gen_Kestrune.dll in the 32-bit stand-in player, under classic 32-bit Wine"
+  fi
+fi
+echo "== screenshots in $screenshots: $made_by"
 rm -rf "$screenshots"
 mkdir -p "$screenshots"
 for shot in "${shots[@]}"; do
-  # The cover is the plug-in's own PNG output, taken as it is.
-  bmp="$tests_build/screenshots/$shot.bmp" png="$screenshots/$shot.png"
+  bmp="$shots_from/$shot.bmp" png="$screenshots/$shot.png"
   [ -f "$bmp" ] || bmp="${bmp%.bmp}.png"
   if [ ! -f "$bmp" ]; then
     echo "$shot: not taken"
@@ -75,6 +91,12 @@ for shot in "${shots[@]}"; do
   convert "$bmp" "${resize[@]}" -strip "$png"
   echo "$png: $(identify -format '%wx%h' "$png"), $(stat -c %s "$png") bytes"
 done
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$dll_build/CMakeCache.txt")"
+printf 'These pictures were made by scripts/demo.sh on %s from gen_Kestrune %s:
+%s.
+' \
+  "$(date -u '+%Y-%m-%d %H:%M UTC')" "$version" "$made_by" >"$screenshots/ABOUT.txt"
+cat "$screenshots/ABOUT.txt"
 
 if [ ${#failed[@]} -ne 0 ]; then
   printf 'demo.sh: failed: %s\n' "${failed[@]}" >&2
