@@ -282,10 +282,16 @@ TEST_F(Setup, ExitCodesAsTheGuideStatesThem)
 
     HWND player = OpenPlayerWindow();
     ASSERT_NE(player, (HWND)NULL);
-    EXPECT_EQ(RunAndAnswer(setup + " /D=" + player_, IDCANCEL), ExitCancelled);
     EXPECT_EQ(Install(), ExitPlayerRunning);
     EXPECT_FALSE(Installed());
+    /* The question is a box of the setup program's own: it needs text measuring. */
+    if (rig::TextMeasures()) {
+        EXPECT_EQ(RunAndAnswer(setup + " /D=" + player_, IDCANCEL), ExitCancelled);
+        EXPECT_FALSE(Installed());
+    }
     DestroyWindow(player);
+    if (!rig::TextMeasures())
+        GTEST_SKIP() << "the cancel at the setup program's question: " << rig::TextMeasuringFailure();
 }
 
 } // namespace
