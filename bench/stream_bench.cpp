@@ -86,8 +86,8 @@ std::string NoisyJpeg()
         bytes.assign((const char *)GlobalLock(memory), (size_t)stat.cbSize.QuadPart);
         GlobalUnlock(memory);
     }
-    for (IUnknown *object : {(IUnknown *)frame, (IUnknown *)encoder, (IUnknown *)stream, (IUnknown *)bitmap,
-                             (IUnknown *)factory})
+    for (IUnknown *object :
+         {(IUnknown *)frame, (IUnknown *)encoder, (IUnknown *)stream, (IUnknown *)bitmap, (IUnknown *)factory})
         if (object)
             object->Release();
     return bytes;
@@ -191,7 +191,7 @@ int main()
     strcpy(Settings.SignatureFileName, (folder + "sig.txt").c_str());
     Settings.RecordSignatureTitle = 1;
     Settings.RecordSignatureFileName = 1;
-    PollHost(NULL, WM_TIMER, 1, 0); /* the first tick takes the track and writes the text */
+    PollHost(NULL, WM_TIMER, 1, 0);  /* the first tick takes the track and writes the text */
     NowPlaying.TextsCurrent = false; /* the title comes from the player's title, which alternates */
 
     double quiet = 1e9, bare = 1e9, text = 1e9, signature = 1e9;

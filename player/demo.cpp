@@ -147,7 +147,8 @@ static std::string DemoSettings(void)
                       "UseNowPlaying=0\r\n"
                       "SignatureFileName=" +
                       DocumentsFolder + "signature.txt\r\nLogFileName=" + DocumentsFolder +
-                      "kestrune.log\r\nM3UFileName=" + MusicFolder + "master.m3u\r\nMarqueeBackground=" + std::to_string(MarqueeBackground) + "\r\n" +
+                      "kestrune.log\r\nM3UFileName=" + MusicFolder +
+                      "master.m3u\r\nMarqueeBackground=" + std::to_string(MarqueeBackground) + "\r\n" +
                       "StreamTextFileName=" + StreamFolder + "now-playing.txt\r\nStreamCoverFileName=" + StreamFolder +
                       "cover.png\r\nStreamStoppedText=Off air - back soon\r\n";
     for (const auto &row : MarqueeRows)
@@ -260,8 +261,8 @@ static std::string CoverPicture(void)
         bytes.assign((const char *)GlobalLock(memory), (size_t)stat.cbSize.QuadPart);
         GlobalUnlock(memory);
     }
-    for (IUnknown *object : {(IUnknown *)frame, (IUnknown *)encoder, (IUnknown *)stream, (IUnknown *)bitmap,
-                             (IUnknown *)factory})
+    for (IUnknown *object :
+         {(IUnknown *)frame, (IUnknown *)encoder, (IUnknown *)stream, (IUnknown *)bitmap, (IUnknown *)factory})
         if (object)
             object->Release();
     return bytes;
@@ -285,7 +286,6 @@ static std::string FlacHeader(const std::string &cover)
     return "fLaC" + std::string((const char *)StreamInfo, sizeof StreamInfo) + std::string(16, '\0') + "\x86" +
            BigEndian(picture.size(), 3) + picture;
 }
-
 
 static std::wstring WideMusicPath(const wchar_t *name)
 {
@@ -350,7 +350,6 @@ static void PrintRequests(size_t from)
             printf("  asked the player: code %d, wParam %d\n", (int)code, (int)Player().Requests[i].WParam);
     }
 }
-
 
 /* ---- screenshots and the windows that did not appear ---- */
 
@@ -458,7 +457,8 @@ static void PlayThrough(void)
         PrintRequests(requests);
         PrintNewBoxesAndDebugOutput();
         printf("  signature file now: \"%s\"\n", Printable(rig::ReadFile(SignaturePath)).c_str());
-        printf("  stream text now: \"%s\" (UTF-8)\n", Printable(rig::ReadFile(StreamFolder + "now-playing.txt")).c_str());
+        printf("  stream text now: \"%s\" (UTF-8)\n",
+               Printable(rig::ReadFile(StreamFolder + "now-playing.txt")).c_str());
         if (PlayerWideFile(player.Playlist[player.Position]) == WideMusicPath(FlacFile) &&
             CopyFileA((StreamFolder + "cover.png").c_str(), (ScreenshotFolder + "stream-cover.png").c_str(), FALSE))
             printf("  stream cover now: the FLAC file's own picture, copied as %sstream-cover.png\n",

@@ -245,8 +245,8 @@ static void WritePath(const char *key, const char *path)
 static void WriteStreamText(const char *key, const char *text)
 {
     size_t length = strlen(text);
-    bool blankEnds = length > 0 && (text[0] == ' ' || text[0] == '\t' || text[length - 1] == ' ' ||
-                                    text[length - 1] == '\t');
+    bool blankEnds =
+        length > 0 && (text[0] == ' ' || text[0] == '\t' || text[length - 1] == ' ' || text[length - 1] == '\t');
     bool quoted = length > 1 && (text[0] == '"' || text[0] == '\'') && text[length - 1] == text[0];
     if (!blankEnds && !quoted) {
         WriteText(key, text);

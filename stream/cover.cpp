@@ -34,8 +34,8 @@ static const unsigned long long PIXELS_MAX = 64ull * 1024 * 1024;
 
 /* The folder images, in the order they are looked for. */
 static const wchar_t *const FolderImages[] = {
-    L"cover.jpg",  L"cover.jpeg",  L"cover.png",  L"folder.jpg",   L"folder.jpeg",   L"folder.png",
-    L"front.jpg",  L"front.jpeg",  L"front.png",  L"albumart.jpg", L"albumart.jpeg", L"albumart.png",
+    L"cover.jpg", L"cover.jpeg", L"cover.png", L"folder.jpg",   L"folder.jpeg",   L"folder.png",
+    L"front.jpg", L"front.jpeg", L"front.png", L"albumart.jpg", L"albumart.jpeg", L"albumart.png",
 };
 
 /* Reads a whole file of at most the picture limit into a picture. */
@@ -144,8 +144,8 @@ static HRESULT DecodeScaled(Conversion *c, const FoundPicture *picture, UINT lar
     UINT sourceWidth = 0, sourceHeight = 0;
     if (SUCCEEDED(result))
         result = c->Frame->GetSize(&sourceWidth, &sourceHeight);
-    if (SUCCEEDED(result) && (sourceWidth == 0 || sourceHeight == 0 ||
-                              (unsigned long long)sourceWidth * sourceHeight > PIXELS_MAX))
+    if (SUCCEEDED(result) &&
+        (sourceWidth == 0 || sourceHeight == 0 || (unsigned long long)sourceWidth * sourceHeight > PIXELS_MAX))
         result = E_FAIL;
     FitSize(sourceWidth, sourceHeight, largest, width, height);
     if (SUCCEEDED(result))

@@ -11,8 +11,8 @@
 
 /* The field names, in the order of StreamField. */
 static const wchar_t *const FieldNames[STREAM_FIELD_COUNT] = {
-    L"artist", L"title", L"album",    L"albumartist", L"year",   L"track",
-    L"genre",  L"comment", L"filename", L"path",      L"length", L"position",
+    L"artist", L"title",   L"album",    L"albumartist", L"year",   L"track",
+    L"genre",  L"comment", L"filename", L"path",        L"length", L"position",
 };
 
 /* Parts nest this deep; a deeper "[" is an ordinary character. */

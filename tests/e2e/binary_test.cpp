@@ -180,9 +180,9 @@ TEST_F(ShippedDll, ExportsOnlyThePlayersEntryUndecorated)
 
 TEST_F(ShippedDll, ImportsOnlyFromWindowsSystemLibraries)
 {
-    const std::vector<std::string> allowed = {"kernel32.dll", "user32.dll",  "gdi32.dll",  "comdlg32.dll",
-                                              "comctl32.dll", "shell32.dll", "msvcrt.dll", "advapi32.dll",
-                                              "ole32.dll"};
+    const std::vector<std::string> allowed = {"kernel32.dll", "user32.dll",   "gdi32.dll",
+                                              "comdlg32.dll", "comctl32.dll", "shell32.dll",
+                                              "msvcrt.dll",   "advapi32.dll", "ole32.dll"};
     std::vector<Import> imports = pe_->Imports();
     ASSERT_FALSE(imports.empty());
     for (const Import &import : imports)

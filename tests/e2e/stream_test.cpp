@@ -68,8 +68,9 @@ std::string Encode(const GUID &container, UINT width, UINT height, DWORD left, D
     IWICBitmapFrameEncode *frame = NULL;
     WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
     std::string bytes;
-    if (Factory() && SUCCEEDED(Factory()->CreateBitmapFromMemory(width, height, format, width * 4, width * height * 4,
-                                                                 (BYTE *)pixels.data(), &bitmap)) &&
+    if (Factory() &&
+        SUCCEEDED(Factory()->CreateBitmapFromMemory(width, height, format, width * 4, width * height * 4,
+                                                    (BYTE *)pixels.data(), &bitmap)) &&
         SUCCEEDED(CreateStreamOnHGlobal(NULL, TRUE, &stream)) &&
         SUCCEEDED(Factory()->CreateEncoder(container, NULL, &encoder)) &&
         SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
@@ -252,8 +253,8 @@ TEST_F(StreamTest, FieldsFromThePlayerAndFromTheTag)
                             "%path%|%length%|%position%|%%|%other%";
     Start("StreamTextFileName=" + TextFile() + "\r\nStreamTemplate=" + all + "\r\n");
     std::wstring file = WideFolder() + L"t.flac";
-    Player().Metadata[file] = {{L"artist", L"A"},   {L"title", L"T"},     {L"album", L"B"},  {L"albumartist", L"AA"},
-                               {L"year", L"1999"}, {L"track", L"7"},     {L"genre", L"G"}, {L"comment", L"C"}};
+    Player().Metadata[file] = {{L"artist", L"A"},  {L"title", L"T"}, {L"album", L"B"}, {L"albumartist", L"AA"},
+                               {L"year", L"1999"}, {L"track", L"7"}, {L"genre", L"G"}, {L"comment", L"C"}};
     Player().LengthSeconds = 3725;
     Play({Entry(L"x", L"x"), Entry(file, L"Title")}, 1);
     EXPECT_EQ(Utf8(L"A|T|B|AA|1999|7|G|C|t.flac|" + file + L"|1:02:05|2|%|%other%"), rig::ReadFile(TextFile()));
@@ -337,7 +338,7 @@ TEST_F(StreamTest, CoverFromEachSource)
     std::string folder = Path("album\\");
     rig::MakeFolders(folder);
     rig::WriteFile(Path("front.mp3"), Mp3WithPictures(Encode(GUID_ContainerFormatPng, 10, 10, white, white),
-                                                       Encode(GUID_ContainerFormatPng, 800, 400, red, blue)));
+                                                      Encode(GUID_ContainerFormatPng, 800, 400, red, blue)));
     rig::WriteFile(Path("song.flac"), FlacWithPicture(Encode(GUID_ContainerFormatJpeg, 300, 600, green, blue)));
     rig::WriteFile(folder + "song.ogg", "OggS");
     rig::WriteFile(folder + "Folder.JPG", Encode(GUID_ContainerFormatJpeg, 200, 100, red, green));
@@ -411,8 +412,8 @@ TEST_F(StreamTest, WindowPreviewsCancelsAndTakesOver)
             Press(dialog, c.Button);
         });
         Command(ID_STREAM_OUTPUTS);
-        EXPECT_EQ(std::vector<std::string>({"", "[%artist% - ]%title%", "[%artist% - ]%title% (paused)", "", "",
-                                            "500", "Band - Song", "Song!"}),
+        EXPECT_EQ(std::vector<std::string>({"", "[%artist% - ]%title%", "[%artist% - ]%title% (paused)", "", "", "500",
+                                            "Band - Song", "Song!"}),
                   seen)
             << c.Button;
         EXPECT_EQ(1, dialogs) << "one window of its kind";

@@ -193,8 +193,8 @@ TEST_F(Setup, InstallsTheDllAndTheUninstallerTakesOutWhatItPutIn)
         EXPECT_EQ(rig::ReadFile(Plugins() + "gen_Kestrune.dll"), rig::ReadFile(DllPath()));
         ASSERT_TRUE(rig::FileExists(Uninstaller()));
         EXPECT_EQ(rig::ReadFile(Plugins() + "plugin.ini"), c.Before);
-        size_t bytes = rig::ReadFile(DllPath()).size() + rig::ReadFile(Uninstaller()).size() +
-                       FolderBytes(Plugins() + "Kestrune");
+        size_t bytes =
+            rig::ReadFile(DllPath()).size() + rig::ReadFile(Uninstaller()).size() + FolderBytes(Plugins() + "Kestrune");
         const std::pair<const char *, std::string> values[] = {
             {"DisplayVersion", KESTRUNE_VERSION},
             {"UninstallString", "\"" + Uninstaller() + "\""},

@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     pattern.push_back(L'\0');
 
     static const wchar_t *const Fixed[STREAM_FIELD_COUNT] = {
-        L"",  L"T\xD83C\xDFB5", L"Album", L"AA", L"1999", L"7", L"Genre", L"c", L"f.mp3", L"C:\\f.mp3", L"1:00", L"1"};
+        L"", L"T\xD83C\xDFB5", L"Album", L"AA", L"1999", L"7", L"Genre", L"c", L"f.mp3", L"C:\\f.mp3", L"1:00", L"1"};
     StreamValues values;
     size_t longest = 0;
     for (int i = 0; i < STREAM_FIELD_COUNT; ++i) {

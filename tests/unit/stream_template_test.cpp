@@ -14,9 +14,9 @@ namespace
 StreamValues Values(const wchar_t *artist)
 {
     StreamValues values;
-    const wchar_t *fields[STREAM_FIELD_COUNT] = {
-        artist, L"Title", L"Album", L"", L"1999", L"7", L"Ambient", L"Note", L"t.flac", L"C:\\M\\t.flac", L"3:05",
-        L"2"};
+    const wchar_t *fields[STREAM_FIELD_COUNT] = {artist,  L"Title",   L"Album", L"",       L"1999",
+                                                 L"7",    L"Ambient", L"Note",  L"t.flac", L"C:\\M\\t.flac",
+                                                 L"3:05", L"2"};
     for (int i = 0; i < STREAM_FIELD_COUNT; ++i)
         values.Field[i] = fields[i];
     return values;
