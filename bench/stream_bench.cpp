@@ -14,16 +14,15 @@
  */
 #include "kestrune.h"
 
-#include <initguid.h>
 #include <stdio.h>
 #include <string.h>
-#include <wincodec.h>
 
 #include <string>
 #include <vector>
 
 #include "bench/timing.h"
 #include "player/player.h"
+#include "tests/rig/rig.h"
 #include "watch/writers.h"
 
 namespace
@@ -33,7 +32,7 @@ const int QuietTicks = 100000;
 const int Changes = 1000;
 const int Covers = 10;
 
-std::string Folder()
+std::string BenchFolder()
 {
     char path[MAX_PATH];
     GetModuleFileNameA(NULL, path, MAX_PATH);
@@ -61,36 +60,7 @@ std::string NoisyJpeg()
         seed = seed * 1103515245 + 12345;
         pixels[i] = 0xFF000000 | ((i % side) * 255 / side) << 16 | (seed >> 8 & 0xFFFF);
     }
-    CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
-    IWICImagingFactory *factory = NULL;
-    IWICBitmap *bitmap = NULL;
-    IStream *stream = NULL;
-    IWICBitmapEncoder *encoder = NULL;
-    IWICBitmapFrameEncode *frame = NULL;
-    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
-    std::string bytes;
-    if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, NULL, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                   (void **)&factory)) &&
-        SUCCEEDED(factory->CreateBitmapFromMemory(side, side, format, side * 4, side * side * 4, (BYTE *)pixels.data(),
-                                                  &bitmap)) &&
-        SUCCEEDED(CreateStreamOnHGlobal(NULL, TRUE, &stream)) &&
-        SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatJpeg, NULL, &encoder)) &&
-        SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
-        SUCCEEDED(encoder->CreateNewFrame(&frame, NULL)) && SUCCEEDED(frame->Initialize(NULL)) &&
-        SUCCEEDED(frame->SetSize(side, side)) && SUCCEEDED(frame->SetPixelFormat(&format)) &&
-        SUCCEEDED(frame->WriteSource(bitmap, NULL)) && SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit())) {
-        HGLOBAL memory = NULL;
-        GetHGlobalFromStream(stream, &memory);
-        STATSTG stat;
-        stream->Stat(&stat, STATFLAG_NONAME);
-        bytes.assign((const char *)GlobalLock(memory), (size_t)stat.cbSize.QuadPart);
-        GlobalUnlock(memory);
-    }
-    for (IUnknown *object :
-         {(IUnknown *)frame, (IUnknown *)encoder, (IUnknown *)stream, (IUnknown *)bitmap, (IUnknown *)factory})
-        if (object)
-            object->Release();
-    return bytes;
+    return rig::EncodeImage(rig::IMAGE_JPEG, side, side, pixels);
 }
 
 /* An MP3 whose ID3v2.3 tag holds the picture as its front cover. */
@@ -170,7 +140,7 @@ double CoverWrites(const wchar_t *target)
 
 int main()
 {
-    std::string folder = Folder();
+    std::string folder = BenchFolder();
     PluginRecord.HostMainWindow = PlayerCreateWindow();
     if (!PluginRecord.HostMainWindow) {
         fprintf(stderr, "stream bench: the stand-in player's window cannot be created\n");

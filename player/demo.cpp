@@ -13,10 +13,8 @@
 #include "res/resource.h"
 #include "tests/rig/rig.h"
 
-#include <initguid.h>
 #include <shellapi.h>
 #include <shlobj.h>
-#include <wincodec.h>
 
 #include <stdio.h>
 
@@ -236,36 +234,7 @@ static std::string CoverPicture(void)
             DWORD colour = sun ? RGB(255, 196, 80) : y < 330 ? sky : sea;
             pixels[y * side + x] = 0xFF000000 | GetRValue(colour) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
         }
-    CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
-    IWICImagingFactory *factory = NULL;
-    IWICBitmap *bitmap = NULL;
-    IStream *stream = NULL;
-    IWICBitmapEncoder *encoder = NULL;
-    IWICBitmapFrameEncode *frame = NULL;
-    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
-    std::string bytes;
-    if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, NULL, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                   (void **)&factory)) &&
-        SUCCEEDED(factory->CreateBitmapFromMemory(side, side, format, side * 4, side * side * 4, (BYTE *)pixels.data(),
-                                                  &bitmap)) &&
-        SUCCEEDED(CreateStreamOnHGlobal(NULL, TRUE, &stream)) &&
-        SUCCEEDED(factory->CreateEncoder(GUID_ContainerFormatPng, NULL, &encoder)) &&
-        SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
-        SUCCEEDED(encoder->CreateNewFrame(&frame, NULL)) && SUCCEEDED(frame->Initialize(NULL)) &&
-        SUCCEEDED(frame->SetSize(side, side)) && SUCCEEDED(frame->SetPixelFormat(&format)) &&
-        SUCCEEDED(frame->WriteSource(bitmap, NULL)) && SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit())) {
-        HGLOBAL memory = NULL;
-        GetHGlobalFromStream(stream, &memory);
-        STATSTG stat;
-        stream->Stat(&stat, STATFLAG_NONAME);
-        bytes.assign((const char *)GlobalLock(memory), (size_t)stat.cbSize.QuadPart);
-        GlobalUnlock(memory);
-    }
-    for (IUnknown *object :
-         {(IUnknown *)frame, (IUnknown *)encoder, (IUnknown *)stream, (IUnknown *)bitmap, (IUnknown *)factory})
-        if (object)
-            object->Release();
-    return bytes;
+    return rig::EncodeImage(rig::IMAGE_PNG, side, side, pixels);
 }
 
 static std::string BigEndian(size_t value, int bytes)

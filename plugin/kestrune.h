@@ -469,6 +469,11 @@ void SwitchNowPlayingView(void);
 void OpenMarqueeWindow(void);
 void OpenCuePointTweaker(void);
 void ChooseLineFont(MarqueeLineStyle *style);
+/*
+ * The Save-as picker over owner, opened on file (PATH_SIZE bytes): true
+ * with the confirmed name in file, false with file unchanged.
+ */
+bool ChooseSaveFile(HWND owner, const char *filter, const char *extension, char *file);
 void ChooseBackgroundColour(COLORREF *colour);
 
 /* ---- ui/: Now Playing, Control Panel and Cue Point Tweaker ---------------- */

@@ -11,18 +11,7 @@
 #include <commdlg.h>
 #include <shellapi.h>
 #include <shlobj.h>
-#include <stddef.h>
 #include <strsafe.h>
-
-/*
- * The save-file request of the first explorer-style dialogs: the record up
- * to and including lpTemplateName, which the platform names
- * OPENFILENAME_SIZE_VERSION_400A (that macro's null-pointer form is no
- * constant expression in C++, hence offsetof here).
- */
-#ifndef _WIN64
-static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76, "the save-file request has 76 bytes");
-#endif
 
 /* One file row: its button, its edit, its field, and what its Save-as picker offers. */
 struct FileRow {
@@ -162,28 +151,12 @@ static void SetPath(HWND dialog, const FileRow *row, const char *path)
     SetDlgItemTextA(dialog, row->Edit, row->Field);
 }
 
-/*
- * The Save-as picker opens on the field's current name; the folder must
- * exist, the file need not.  A confirmed name replaces the field, a cancel
- * changes nothing.
- */
+/* A confirmed name replaces the field, a cancel changes nothing. */
 static INT_PTR ChooseFile(HWND dialog, const FileRow *row)
 {
     char file[PATH_SIZE];
     StringCchCopyA(file, sizeof file, row->Field);
-    OPENFILENAMEA request;
-    ZeroMemory(&request, sizeof request);
-    request.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    request.hwndOwner = dialog;
-    request.lpstrFilter = row->Filter;
-    request.lpstrFile = file;
-    request.nMaxFile = sizeof file;
-    request.Flags = OFN_PATHMUSTEXIST;
-    request.lpstrDefExt = row->DefaultExtension;
-    BeginModal(MODAL_PICKER);
-    BOOL chosen = GetSaveFileNameA(&request);
-    EndModal();
-    if (chosen)
+    if (ChooseSaveFile(dialog, row->Filter, row->DefaultExtension, file))
         SetPath(dialog, row, file);
     return 1;
 }

@@ -2,14 +2,23 @@
  * The font and colour pickers that restyle the marquee: the platform's
  * common font and colour dialogs, changing Settings in memory only.  Both
  * run without an owner, so the player's and the plug-in's windows stay
- * enabled while one is open.
+ * enabled while one is open.  Also the Save-as picker of the dialogs'
+ * file rows.
  */
 #include "kestrune.h"
 
 #include <commdlg.h>
+#include <stddef.h>
 #include <strsafe.h>
 
+/*
+ * The save-file request of the first explorer-style dialogs: the record up
+ * to and including lpTemplateName, which the platform names
+ * OPENFILENAME_SIZE_VERSION_400A (that macro's null-pointer form is no
+ * constant expression in C++, hence offsetof here).
+ */
 #ifndef _WIN64
+static_assert(offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR) == 76, "the save-file request has 76 bytes");
 static_assert(sizeof(CHOOSEFONTA) == 60, "the font request has 60 bytes");
 static_assert(sizeof(CHOOSECOLORA) == 36, "the colour request has 36 bytes");
 #endif
@@ -138,4 +147,32 @@ void ChooseBackgroundColour(COLORREF *colour)
     ColourPickerOpen = false;
     if (chosen)
         *colour = request.rgbResult;
+}
+
+/*
+ * The Save-as picker, opened on file (PATH_SIZE bytes); the folder must
+ * exist, the file need not.  True with the confirmed name in file; false,
+ * file unchanged, after a cancel or when the player quit the plug-in
+ * meanwhile.
+ */
+bool ChooseSaveFile(HWND owner, const char *filter, const char *extension, char *file)
+{
+    char chosen[PATH_SIZE];
+    StringCchCopyA(chosen, sizeof chosen, file);
+    OPENFILENAMEA request;
+    ZeroMemory(&request, sizeof request);
+    request.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    request.hwndOwner = owner;
+    request.lpstrFilter = filter;
+    request.lpstrFile = chosen;
+    request.nMaxFile = sizeof chosen;
+    request.Flags = OFN_PATHMUSTEXIST;
+    request.lpstrDefExt = extension;
+    BeginModal(MODAL_PICKER);
+    BOOL confirmed = GetSaveFileNameA(&request);
+    EndModal();
+    if (!confirmed || !PluginRunning)
+        return false;
+    StringCchCopyA(file, PATH_SIZE, chosen);
+    return true;
 }

@@ -7,7 +7,6 @@
  */
 #include "kestrune.h"
 
-#include <commdlg.h>
 #include <strsafe.h>
 
 /* The edits and the fields OK takes them into. */
@@ -72,19 +71,7 @@ static INT_PTR ChooseFile(HWND dialog, int edit, const char *filter, const char 
 {
     char file[PATH_SIZE];
     GetDlgItemTextA(dialog, edit, file, sizeof file);
-    OPENFILENAMEA request;
-    ZeroMemory(&request, sizeof request);
-    request.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
-    request.hwndOwner = dialog;
-    request.lpstrFilter = filter;
-    request.lpstrFile = file;
-    request.nMaxFile = sizeof file;
-    request.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    request.lpstrDefExt = extension;
-    BeginModal(MODAL_PICKER);
-    BOOL chosen = GetSaveFileNameA(&request);
-    EndModal();
-    if (chosen && PluginRunning)
+    if (ChooseSaveFile(dialog, filter, extension, file))
         SetDlgItemTextA(dialog, edit, file);
     return 1;
 }

@@ -6,9 +6,6 @@
  */
 #include "tests/dialog_tests.h"
 
-#include <initguid.h>
-#include <wincodec.h>
-
 #include <string>
 #include <vector>
 
@@ -32,99 +29,14 @@ std::string Utf8(const std::wstring &text)
     return bytes;
 }
 
-/* ---- pictures through the system's imaging component ---- */
-
-struct Pixels {
-    UINT Width = 0, Height = 0;
-    std::vector<BYTE> Bgra;
-    DWORD At(UINT x, UINT y) const
-    {
-        const BYTE *p = &Bgra[(y * Width + x) * 4];
-        return (DWORD)p[3] << 24 | (DWORD)p[2] << 16 | (DWORD)p[1] << 8 | p[0];
-    }
-};
-
-IWICImagingFactory *Factory()
+/* An image whose left half is left and right half right (0xAARRGGBB). */
+std::string Halves(rig::ImageFormat format, UINT width, UINT height, DWORD left, DWORD right)
 {
-    static IWICImagingFactory *factory = [] {
-        CoInitializeEx(NULL, COINIT_APARTMENTTHREADED);
-        IWICImagingFactory *made = NULL;
-        CoCreateInstance(CLSID_WICImagingFactory, NULL, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory, (void **)&made);
-        return made;
-    }();
-    return factory;
-}
-
-/* An image whose left half is left and right half right (0xAARRGGBB), encoded as the container says. */
-std::string Encode(const GUID &container, UINT width, UINT height, DWORD left, DWORD right)
-{
-    std::vector<DWORD> pixels(width * height);
+    std::vector<DWORD> pixels((size_t)width * height);
     for (UINT y = 0; y < height; ++y)
         for (UINT x = 0; x < width; ++x)
-            pixels[y * width + x] = x < width / 2 ? left : right;
-    IWICBitmap *bitmap = NULL;
-    IStream *stream = NULL;
-    IWICBitmapEncoder *encoder = NULL;
-    IWICBitmapFrameEncode *frame = NULL;
-    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGRA;
-    std::string bytes;
-    if (Factory() &&
-        SUCCEEDED(Factory()->CreateBitmapFromMemory(width, height, format, width * 4, width * height * 4,
-                                                    (BYTE *)pixels.data(), &bitmap)) &&
-        SUCCEEDED(CreateStreamOnHGlobal(NULL, TRUE, &stream)) &&
-        SUCCEEDED(Factory()->CreateEncoder(container, NULL, &encoder)) &&
-        SUCCEEDED(encoder->Initialize(stream, WICBitmapEncoderNoCache)) &&
-        SUCCEEDED(encoder->CreateNewFrame(&frame, NULL)) && SUCCEEDED(frame->Initialize(NULL)) &&
-        SUCCEEDED(frame->SetSize(width, height)) && SUCCEEDED(frame->SetPixelFormat(&format)) &&
-        SUCCEEDED(frame->WriteSource(bitmap, NULL)) && SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit())) {
-        HGLOBAL memory = NULL;
-        GetHGlobalFromStream(stream, &memory);
-        STATSTG stat;
-        stream->Stat(&stat, STATFLAG_NONAME);
-        bytes.assign((const char *)GlobalLock(memory), (size_t)stat.cbSize.QuadPart);
-        GlobalUnlock(memory);
-    }
-    for (IUnknown *object : {(IUnknown *)frame, (IUnknown *)encoder, (IUnknown *)stream, (IUnknown *)bitmap})
-        if (object)
-            object->Release();
-    return bytes;
-}
-
-/* A picture file decoded to 32-bit BGRA; empty when it cannot be decoded. */
-Pixels Decode(const std::string &path)
-{
-    Pixels pixels;
-    IWICBitmapDecoder *decoder = NULL;
-    IWICBitmapFrameDecode *frame = NULL;
-    IWICFormatConverter *converter = NULL;
-    if (Factory() &&
-        SUCCEEDED(Factory()->CreateDecoderFromFilename(Wide(path).c_str(), NULL, GENERIC_READ,
-                                                       WICDecodeMetadataCacheOnDemand, &decoder)) &&
-        SUCCEEDED(decoder->GetFrame(0, &frame)) && SUCCEEDED(Factory()->CreateFormatConverter(&converter)) &&
-        SUCCEEDED(converter->Initialize(frame, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, NULL, 0,
-                                        WICBitmapPaletteTypeCustom)) &&
-        SUCCEEDED(converter->GetSize(&pixels.Width, &pixels.Height))) {
-        pixels.Bgra.resize(pixels.Width * pixels.Height * 4);
-        if (FAILED(converter->CopyPixels(NULL, pixels.Width * 4, (UINT)pixels.Bgra.size(), pixels.Bgra.data())))
-            pixels = Pixels();
-    }
-    for (IUnknown *object : {(IUnknown *)converter, (IUnknown *)frame, (IUnknown *)decoder})
-        if (object)
-            object->Release();
-    return pixels;
-}
-
-/* The self-check of the cover tests: a PNG made and read back here. */
-std::string ImagingFailure()
-{
-    if (!Factory())
-        return "the system's imaging component cannot be created here";
-    std::string png = Encode(GUID_ContainerFormatPng, 4, 2, 0xFFFF0000, 0xFF0000FF);
-    rig::WriteFile(rig::ExecutableFolder() + "imaging-check.png", png);
-    Pixels back = Decode(rig::ExecutableFolder() + "imaging-check.png");
-    if (png.empty() || back.Width != 4 || back.At(3, 1) != 0xFF0000FF)
-        return "the system's imaging component cannot encode and decode a PNG here";
-    return "";
+            pixels[(size_t)y * width + x] = x < width / 2 ? left : right;
+    return rig::EncodeImage(format, width, height, pixels);
 }
 
 /* Colours within a JPEG's tolerance. */
@@ -331,17 +243,17 @@ TEST_F(StreamTest, ReplacedWhileReadersHoldTheFile)
  */
 TEST_F(StreamTest, CoverFromEachSource)
 {
-    std::string failure = ImagingFailure();
+    std::string failure = rig::ImagingFailure();
     if (!failure.empty())
         GTEST_SKIP() << failure;
     const DWORD red = 0xFFFF0000, blue = 0xFF0000FF, green = 0xFF00FF00, white = 0xFFFFFFFF;
     std::string folder = Path("album\\");
     rig::MakeFolders(folder);
-    rig::WriteFile(Path("front.mp3"), Mp3WithPictures(Encode(GUID_ContainerFormatPng, 10, 10, white, white),
-                                                      Encode(GUID_ContainerFormatPng, 800, 400, red, blue)));
-    rig::WriteFile(Path("song.flac"), FlacWithPicture(Encode(GUID_ContainerFormatJpeg, 300, 600, green, blue)));
+    rig::WriteFile(Path("front.mp3"), Mp3WithPictures(Halves(rig::IMAGE_PNG, 10, 10, white, white),
+                                                      Halves(rig::IMAGE_PNG, 800, 400, red, blue)));
+    rig::WriteFile(Path("song.flac"), FlacWithPicture(Halves(rig::IMAGE_JPEG, 300, 600, green, blue)));
     rig::WriteFile(folder + "song.ogg", "OggS");
-    rig::WriteFile(folder + "Folder.JPG", Encode(GUID_ContainerFormatJpeg, 200, 100, red, green));
+    rig::WriteFile(folder + "Folder.JPG", Halves(rig::IMAGE_JPEG, 200, 100, red, green));
     rig::WriteFile(Path("bare.mp3"), std::string(500, '\x55'));
     Start("StreamCoverFileName=" + CoverFile() + "\r\nStreamCoverSize=500\r\n");
 
@@ -364,7 +276,7 @@ TEST_F(StreamTest, CoverFromEachSource)
         const Case &c = cases[i];
         Player().Position = (int)i;
         rig::Tick();
-        Pixels cover = Decode(CoverFile());
+        rig::Pixels cover = rig::DecodeImage(CoverFile());
         EXPECT_EQ(c.Width, cover.Width) << c.Name;
         EXPECT_EQ(c.Height, cover.Height) << c.Name;
         if (cover.Width != c.Width || cover.Height != c.Height)

@@ -284,6 +284,22 @@ std::wstring ReadClipboardWide();
 /* Empties the clipboard and places text as CF_TEXT; false when the clipboard cannot be opened. */
 bool PutClipboardText(const std::string &text);
 
+/* ---- pictures, through the system's imaging component (images.cpp) ---- */
+
+enum ImageFormat { IMAGE_PNG, IMAGE_JPEG };
+/* Pixels as 0xAARRGGBB, rows top down. */
+struct Pixels {
+    UINT Width = 0, Height = 0;
+    std::vector<DWORD> Bgra;
+    DWORD At(UINT x, UINT y) const { return Bgra[(size_t)y * Width + x]; }
+};
+/* The pixels (width x height of them) encoded as a PNG or JPEG file's bytes; empty when that fails. */
+std::string EncodeImage(ImageFormat format, UINT width, UINT height, const std::vector<DWORD> &pixels);
+/* A picture file decoded; no pixels (0 x 0) when it cannot be decoded. */
+Pixels DecodeImage(const std::string &path);
+/* Why pictures cannot be made and read back on this system; empty where they can. */
+std::string ImagingFailure();
+
 /* ---- test media files ---- */
 
 /*
