@@ -484,6 +484,20 @@ void ShowBuildStamp(HWND window);
 void ShowBuildStampIn(HWND window, int dateItem, int timeItem);
 /* Shows window at the top of the Z order without moving it, as the foreground window. */
 void ShowInFront(HWND window);
+/*
+ * A modal dialog of which one runs at a time: Running is set before the
+ * platform creates it, Window from its WM_INITDIALOG (the procedure sets it).
+ */
+struct ModalDialog {
+    bool Running;
+    HWND Window;
+};
+/*
+ * Runs the template modally over the player's window and returns when it
+ * has ended; a request while it runs (a dialog inside the dialog would
+ * take over its controls in turn) brings the open one to the front.
+ */
+void RunModalDialogOnce(int templateId, DLGPROC procedure, ModalDialog *dialog);
 /* Quit: destroys the Now Playing dialog and every open cue point tweaker. */
 void CloseNowPlaying(void);
 void CloseCuePointTweakers(void);

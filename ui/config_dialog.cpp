@@ -105,11 +105,11 @@ static void DeletePelmixImage(HWND dialog)
 }
 
 /* The open dialog, from its initialisation to its end. */
-static HWND ConfigurationDialog;
+static ModalDialog ConfigurationDialog;
 
 static INT_PTR OpenDialog(HWND dialog)
 {
-    ConfigurationDialog = dialog;
+    ConfigurationDialog.Window = dialog;
     ShowBuildStampIn(dialog, IDC_CONFIG_BUILD_DATE, IDC_CONFIG_BUILD_TIME);
     ShowSettings(dialog);
     ShowPelmixImage(dialog);
@@ -309,27 +309,5 @@ static INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wPara
     return 0;
 }
 
-/* Whether the dialog is running (set before the platform creates it). */
-static bool ConfigurationRunning;
-
-/*
- * Runs the dialog modally over the player's window; returns when it has
- * ended.  One dialog at a time: a request while it runs (the tray, the
- * menu, the player's own Config) brings it to the front instead, since a
- * dialog inside the dialog would take over its check boxes in turn.
- */
-void RunConfigurationDialog(void)
-{
-    if (ConfigurationRunning) {
-        if (ConfigurationDialog)
-            ShowInFront(ConfigurationDialog);
-        return;
-    }
-    ConfigurationRunning = true;
-    BeginModal(MODAL_DIALOG);
-    DialogBoxParamA(PluginRecord.ModuleInstance, MAKEINTRESOURCEA(IDD_CONFIGURATION), PluginRecord.HostMainWindow,
-                    ConfigDialogProc, 0);
-    EndModal();
-    ConfigurationDialog = NULL;
-    ConfigurationRunning = false;
-}
+/* Runs the dialog modally over the player's window; a request while it runs brings it to the front. */
+void RunConfigurationDialog(void) { RunModalDialogOnce(IDD_CONFIGURATION, ConfigDialogProc, &ConfigurationDialog); }

@@ -1,6 +1,7 @@
 /*
  * What the dialogs of the plug-in share: the build stamp in their items
- * 1026 and 1027, and being brought to the front when they open.
+ * 1026 and 1027, being brought to the front when they open, and running
+ * modally one at a time.
  */
 #include "kestrune.h"
 
@@ -24,4 +25,20 @@ void ShowInFront(HWND window)
     ShowWindow(window, SW_SHOW);
     SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
     SetForegroundWindow(window);
+}
+
+void RunModalDialogOnce(int templateId, DLGPROC procedure, ModalDialog *dialog)
+{
+    if (dialog->Running) {
+        if (dialog->Window)
+            ShowInFront(dialog->Window);
+        return;
+    }
+    dialog->Running = true;
+    BeginModal(MODAL_DIALOG);
+    DialogBoxParamA(PluginRecord.ModuleInstance, MAKEINTRESOURCEA(templateId), PluginRecord.HostMainWindow, procedure,
+                    0);
+    EndModal();
+    dialog->Window = NULL;
+    dialog->Running = false;
 }

@@ -24,9 +24,8 @@ static const StreamEdit StreamEdits[] = {
     {IDC_STREAM_COVER_EDIT, Settings.StreamCoverFileName, sizeof Settings.StreamCoverFileName},
 };
 
-/* The open window, from its initialisation to its end; whether it runs (set before it is created). */
-static HWND StreamDialog;
-static bool StreamDialogRunning;
+/* The window, one at a time. */
+static ModalDialog StreamDialog;
 
 /* The template as typed, filled for the current track. */
 static void ShowPreview(HWND dialog)
@@ -40,7 +39,7 @@ static void ShowPreview(HWND dialog)
 
 static INT_PTR OpenDialog(HWND dialog)
 {
-    StreamDialog = dialog;
+    StreamDialog.Window = dialog;
     for (const StreamEdit &edit : StreamEdits) {
         SendDlgItemMessageA(dialog, edit.Control, EM_LIMITTEXT, edit.Size - 1, 0);
         SetDlgItemTextA(dialog, edit.Control, edit.Field);
@@ -107,22 +106,5 @@ static INT_PTR CALLBACK StreamDialogProc(HWND dialog, UINT message, WPARAM wPara
     return 0;
 }
 
-/*
- * Runs the window modally over the player's window.  One at a time: a
- * request while it runs brings it to the front.
- */
-void RunStreamOutputsDialog(void)
-{
-    if (StreamDialogRunning) {
-        if (StreamDialog)
-            ShowInFront(StreamDialog);
-        return;
-    }
-    StreamDialogRunning = true;
-    BeginModal(MODAL_DIALOG);
-    DialogBoxParamA(PluginRecord.ModuleInstance, MAKEINTRESOURCEA(IDD_STREAM_OUTPUTS), PluginRecord.HostMainWindow,
-                    StreamDialogProc, 0);
-    EndModal();
-    StreamDialog = NULL;
-    StreamDialogRunning = false;
-}
+/* Runs the window modally over the player's window; a request while it runs brings it to the front. */
+void RunStreamOutputsDialog(void) { RunModalDialogOnce(IDD_STREAM_OUTPUTS, StreamDialogProc, &StreamDialog); }
