@@ -125,12 +125,24 @@ FunctionEnd
 !insertmacro WAIT_FOR_PLAYER_TO_CLOSE ""
 !insertmacro WAIT_FOR_PLAYER_TO_CLOSE "un."
 
+; Silent mode shows no window: its refusals are written to the standard
+; error of the program or console that started it, where there is one.
+Function SayOnStandardError ; the text in $R0
+  System::Call 'kernel32::AttachConsole(i -1)'
+  System::Call 'kernel32::GetStdHandle(i -12) p .r1'
+  ${If} $1 P<> 0
+  ${AndIf} $1 P<> -1
+    FileWrite $1 "$R0$\r$\n"
+  ${EndIf}
+FunctionEnd
+
 Function .onInit
   Call WaitForPlayerToClose
   ; Silent mode asks nothing: a folder without the player is refused.
   ${If} ${Silent}
   ${AndIfNot} ${FileExists} "$INSTDIR\winamp.exe"
-    MessageBox MB_OK|MB_ICONSTOP "There is no winamp.exe in $INSTDIR: setup installs only into the folder where Winamp is installed." /SD IDOK
+    StrCpy $R0 "${PRODUCT} setup: there is no winamp.exe in $INSTDIR; it installs only into the folder where Winamp is installed (/D=<Winamp folder>). Nothing was installed."
+    Call SayOnStandardError
     SetErrorLevel ${EXIT_NO_PLAYER}
     Quit
   ${EndIf}

@@ -116,6 +116,28 @@ size_t FolderBytes(const std::string &folder)
     return bytes;
 }
 
+/* Runs a command line with its standard error into a file; the exit code, and the file's text in *said. */
+DWORD RunSaying(std::string commandLine, const std::string &errors, std::string *said)
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
+    HANDLE file = CreateFileA(errors.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, NULL);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdError = startup.hStdOutput = file;
+    PROCESS_INFORMATION process = {};
+    DWORD code = 0xFFFFFFFF;
+    if (CreateProcessA(NULL, &commandLine[0], NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process)) {
+        if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(process.hProcess, &code);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(file);
+    *said = rig::ReadFile(errors);
+    return code;
+}
+
 /* A value of the setup program's registry entry as text; "<none>" when missing. */
 std::string Entry(const char *name)
 {
@@ -268,14 +290,17 @@ TEST_F(Setup, UpgradesOverAnOlderVersionAndUninstallsWithAQuotedFolder)
 
 /*
  * The exit codes the user guide states: 4 for a silent setup without the
- * player in the folder (nothing installed), 1 for a setup cancelled at
- * the question about the running player, 3 for a silent one while it runs.
+ * player in the folder (nothing installed, and the reason on its standard
+ * error), 1 for a setup cancelled at the question about the running
+ * player, 3 for a silent one while it runs.
  */
 TEST_F(Setup, ExitCodesAsTheGuideStatesThem)
 {
     std::string setup = "\"" + rig::BuildPath(KESTRUNE_TEST_SETUP) + "\"";
     DeleteFileA((player_ + "\\winamp.exe").c_str());
-    EXPECT_EQ(Install(), ExitNoPlayer);
+    std::string said;
+    EXPECT_EQ(RunSaying(setup + " /S /D=" + player_, Path("setup-errors.txt"), &said), ExitNoPlayer);
+    EXPECT_NE(said.find("there is no winamp.exe in " + player_), std::string::npos) << said;
     EXPECT_FALSE(Installed());
     EXPECT_EQ(Entry("UninstallString"), "<none>");
     rig::WriteFile(player_ + "\\winamp.exe", "");
