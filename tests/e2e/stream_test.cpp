@@ -289,8 +289,8 @@ TEST_F(StreamTest, CoverFromEachSource)
 
 /*
  * The window: the settings in its controls and the preview of the typed
- * template; Cancel changes nothing, OK takes the edits over, writes the
- * text at once and the keys at quit.  A second request brings the open
+ * template, a cover file chosen with Save As; Cancel changes nothing, OK
+ * takes the edits over, writes both files at once and the keys at quit.  A second request brings the open
  * window forward.
  */
 TEST_F(StreamTest, WindowPreviewsCancelsAndTakesOver)
@@ -317,6 +317,9 @@ TEST_F(StreamTest, WindowPreviewsCancelsAndTakesOver)
             SetDlgItemTextA(dialog, IDC_STREAM_TEXT_EDIT, TextFile().c_str());
             SetDlgItemTextA(dialog, IDC_STREAM_TEMPLATE, "%title%!");
             seen.push_back(ItemText(dialog, IDC_STREAM_PREVIEW));
+            rig::OnDialog(SaveAsCaption, [this](HWND picker, int) { SaveAs(picker, CoverFile()); });
+            Click(dialog, IDC_STREAM_COVER_BUTTON);
+            seen.push_back(ItemText(dialog, IDC_STREAM_COVER_EDIT));
             Command(ID_STREAM_OUTPUTS);
             dialogs = 0;
             for (HWND window = NULL; (window = FindWindowExA(NULL, window, "#32770", StreamCaption));)
@@ -325,11 +328,12 @@ TEST_F(StreamTest, WindowPreviewsCancelsAndTakesOver)
         });
         Command(ID_STREAM_OUTPUTS);
         EXPECT_EQ(std::vector<std::string>({"", "[%artist% - ]%title%", "[%artist% - ]%title% (paused)", "", "", "500",
-                                            "Band - Song", "Song!"}),
+                                            "Band - Song", "Song!", CoverFile()}),
                   seen)
             << c.Button;
         EXPECT_EQ(1, dialogs) << "one window of its kind";
         EXPECT_EQ(c.Expected, rig::ReadFile(TextFile())) << c.Button;
+        EXPECT_EQ(c.Button == IDOK, rig::FileExists(CoverFile())) << "the cover chosen by Save As, written at OK";
     }
     StopPlugin();
     EXPECT_EQ(TextFile(), Saved("StreamTextFileName"));
