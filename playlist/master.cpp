@@ -53,15 +53,6 @@ static void WriteText(HANDLE file, const char *text, size_t limit)
     WriteFile(file, text, (DWORD)strnlen(text, limit), &written, NULL);
 }
 
-/*
- * Appends the current track: "#EXTINF:<length>,<title>" first when the file
- * already begins with "#EX" and the track has a title, then the file name;
- * before them, the line end the file's last line lacks.  Both texts are in
- * the system's code page, or in UTF-8 in a ".m3u8" master, so that a
- * name in any script is kept whole there.
- * The length is written unsigned, so the player's -1 reads 4294967295.  A
- * file that cannot be opened is named in a warning box that has no owner.
- */
 /* A master whose name ends in ".m3u8" (any case) holds UTF-8, whatever UseUTF8 says. */
 static bool IsUtf8Playlist(const char *name)
 {
@@ -77,6 +68,15 @@ static bool IsUtf8Playlist(const char *name)
     return true;
 }
 
+/*
+ * Appends the current track: "#EXTINF:<length>,<title>" first when the file
+ * already begins with "#EX" and the track has a title, then the file name;
+ * before them, the line end the file's last line lacks.  Both texts are in
+ * the system's code page, or in UTF-8 in a ".m3u8" master, so that a
+ * name in any script is kept whole there.
+ * The length is written unsigned, so the player's -1 reads 4294967295.  A
+ * file that cannot be opened is named in a warning box that has no owner.
+ */
 void AddCurrentTrack(void)
 {
     if (!NowPlaying.FileName[0] || !Settings.UseM3U || !Settings.M3UFileName[0])

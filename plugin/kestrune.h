@@ -268,7 +268,11 @@ struct TrackTexts {
     wchar_t Artist[TRACK_TEXT_SIZE];
     wchar_t Album[TRACK_TEXT_SIZE];
     wchar_t Comment[TRACK_TEXT_SIZE];
-    /* Known for the current track: it has a tag, or the player told them. */
+    /*
+     * Some track has had texts: a tag, or the player told them.  They stay
+     * when a later track's file can be neither read nor described
+     * (NowPlaying.TextsCurrent says whether they are the current track's).
+     */
     bool Known;
 };
 
@@ -395,8 +399,8 @@ void StreamTick(void);
 void StreamQuit(void);
 /* The window's OK: both outputs made anew for the current track, under their new names and texts. */
 void StreamSettingsChanged(void);
-/* The stream text's template filled for the current track, as the window's preview shows it. */
-void FillStreamPreview(const char *pattern, wchar_t *out, size_t size);
+/* A template (in the system's code page) filled for the current track: the text, and the window's preview. */
+void FillStreamTemplateForTrack(const char *pattern, wchar_t *out, size_t size);
 /*
  * Writes bytes to "<target>.tmp" beside target, then moves that over target
  * in one step (replace-existing, write-through).  False when any step
@@ -404,6 +408,8 @@ void FillStreamPreview(const char *pattern, wchar_t *out, size_t size);
  * which is MoveStreamFile.
  */
 bool ReplaceStreamFile(const wchar_t *target, const void *bytes, size_t size);
+/* "<target>.tmp" into temporary (size units); false when it would not fit. */
+bool MakeStreamTemporaryName(const wchar_t *target, wchar_t *temporary, size_t size);
 bool MoveStreamFile(const wchar_t *target);
 /* Writes the current track's cover to the cover file; false when it is not in place yet. */
 bool WriteStreamCover(const wchar_t *target, int largestSide);

@@ -236,7 +236,7 @@ bool WriteStreamCover(const wchar_t *target, int largestSide)
     bool found = track[0] && !IsStreamAddress(track) &&
                  (ReadTrackPictureFile(track, &picture) || ReadFolderImage(track, &picture));
     wchar_t temporary[PATH_SIZE + 8];
-    bool converted = found && SUCCEEDED(StringCchPrintfW(temporary, PATH_SIZE + 8, L"%s.tmp", target)) &&
+    bool converted = found && MakeStreamTemporaryName(target, temporary, PATH_SIZE + 8) &&
                      ConvertPicture(&picture, (UINT)largestSide, temporary);
     FreePicture(&picture);
     if (converted)

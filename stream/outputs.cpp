@@ -17,7 +17,10 @@
 /* The player's state as the text shows it; NO_STATE before the first text. */
 enum StreamState { NO_STATE = -1, STATE_STOPPED, STATE_PLAYING, STATE_PAUSED };
 
-/* The fields the track's texts do not hold, asked of the player at each change while the text is on. */
+/*
+ * The fields the track's texts do not hold, asked of the player at each
+ * change while the text is on (each emptied first by the asking).
+ */
 static wchar_t AlbumArtist[TRACK_TEXT_SIZE], Year[TRACK_TEXT_SIZE], TrackNumber[TRACK_TEXT_SIZE],
     Genre[TRACK_TEXT_SIZE];
 
@@ -93,8 +96,7 @@ static const wchar_t *NameWithoutFolder(const wchar_t *path)
     return name;
 }
 
-/* Fills pattern (in the system's code page) with the current track's values. */
-static void FillForTrack(const char *pattern, wchar_t *out, size_t size)
+void FillStreamTemplateForTrack(const char *pattern, wchar_t *out, size_t size)
 {
     const TrackTexts *texts = &NowPlaying.Texts;
     bool known = texts->Known && NowPlaying.TextsCurrent;
@@ -118,8 +120,6 @@ static void FillForTrack(const char *pattern, wchar_t *out, size_t size)
     FillStreamTemplate(widePattern, &values, out, size);
 }
 
-void FillStreamPreview(const char *pattern, wchar_t *out, size_t size) { FillForTrack(pattern, out, size); }
-
 /* ---- the text file ------------------------------------------------------------ */
 
 /* The text due for a state: a template filled for the track, or the stopped text as it is. */
@@ -129,8 +129,8 @@ static void FillDueText(int state)
     if (state == STATE_STOPPED)
         CodePageToWide(CP_ACP, Settings.StreamStoppedText, DueText, STREAM_TEXT_SIZE);
     else
-        FillForTrack(state == STATE_PLAYING ? Settings.StreamTemplate : Settings.StreamPausedTemplate, DueText,
-                     STREAM_TEXT_SIZE);
+        FillStreamTemplateForTrack(state == STATE_PLAYING ? Settings.StreamTemplate : Settings.StreamPausedTemplate,
+                                   DueText, STREAM_TEXT_SIZE);
     TextPending = !FileHoldsText || wcscmp(DueText, FileText) != 0;
 }
 
@@ -147,10 +147,13 @@ static bool PutDueText(void)
     return true;
 }
 
+/* The cover file's name, as the file functions take it (PATH_SIZE units). */
+static void CoverTarget(wchar_t *target) { CodePageToWide(CP_ACP, Settings.StreamCoverFileName, target, PATH_SIZE); }
+
 static void PutCover(void)
 {
     wchar_t target[PATH_SIZE];
-    CodePageToWide(CP_ACP, Settings.StreamCoverFileName, target, PATH_SIZE);
+    CoverTarget(target);
     CoverPending = !WriteStreamCover(target, Settings.StreamCoverSize);
 }
 
@@ -159,7 +162,6 @@ static void PutCover(void)
 void StreamTrackChanged(void)
 {
     if (TextOn()) {
-        AlbumArtist[0] = Year[0] = TrackNumber[0] = Genre[0] = L'\0';
         AskExtraFields();
         FillDueText(AskState());
         if (TextPending)
@@ -180,7 +182,7 @@ void StreamTick(void)
     }
     if (CoverPending) {
         wchar_t target[PATH_SIZE];
-        CodePageToWide(CP_ACP, Settings.StreamCoverFileName, target, PATH_SIZE);
+        CoverTarget(target);
         CoverPending = CoverOn() && !MoveStreamFile(target);
     }
 }

@@ -10,8 +10,7 @@
 
 #include <strsafe.h>
 
-/* "<target>.tmp"; false when it would not fit. */
-static bool MakeTemporaryName(const wchar_t *target, wchar_t *temporary, size_t size)
+bool MakeStreamTemporaryName(const wchar_t *target, wchar_t *temporary, size_t size)
 {
     return target[0] && SUCCEEDED(StringCchPrintfW(temporary, size, L"%s.tmp", target));
 }
@@ -19,7 +18,7 @@ static bool MakeTemporaryName(const wchar_t *target, wchar_t *temporary, size_t 
 bool MoveStreamFile(const wchar_t *target)
 {
     wchar_t temporary[PATH_SIZE + 8];
-    if (!MakeTemporaryName(target, temporary, PATH_SIZE + 8))
+    if (!MakeStreamTemporaryName(target, temporary, PATH_SIZE + 8))
         return false;
     return MoveFileExW(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
@@ -41,7 +40,7 @@ static bool WriteTemporaryFile(const wchar_t *temporary, const void *bytes, size
 bool ReplaceStreamFile(const wchar_t *target, const void *bytes, size_t size)
 {
     wchar_t temporary[PATH_SIZE + 8];
-    if (!MakeTemporaryName(target, temporary, PATH_SIZE + 8) || !WriteTemporaryFile(temporary, bytes, size))
+    if (!MakeStreamTemporaryName(target, temporary, PATH_SIZE + 8) || !WriteTemporaryFile(temporary, bytes, size))
         return false;
     return MoveStreamFile(target);
 }

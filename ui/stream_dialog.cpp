@@ -33,7 +33,7 @@ static void ShowPreview(HWND dialog)
     char pattern[STREAM_TEMPLATE_SIZE];
     GetDlgItemTextA(dialog, IDC_STREAM_TEMPLATE, pattern, sizeof pattern);
     static wchar_t preview[STREAM_TEXT_SIZE];
-    FillStreamPreview(pattern, preview, STREAM_TEXT_SIZE);
+    FillStreamTemplateForTrack(pattern, preview, STREAM_TEXT_SIZE);
     SetDlgItemTextW(dialog, IDC_STREAM_PREVIEW, preview);
 }
 

@@ -15,19 +15,8 @@ namespace
 const char QuietStart[] = "AlwaysConfigureOnLaunch=0\r\nUseNowPlaying=0\r\n";
 const char StreamCaption[] = "Stream Outputs";
 
-std::wstring Wide(const std::string &text)
-{
-    wchar_t wide[1024] = L"";
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, 1024);
-    return wide;
-}
-
-std::string Utf8(const std::wstring &text)
-{
-    char bytes[4096] = "";
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes, sizeof bytes, NULL, NULL);
-    return bytes;
-}
+using rig::Utf8;
+using rig::Wide;
 
 /* An image whose left half is left and right half right (0xAARRGGBB). */
 std::string Halves(rig::ImageFormat format, UINT width, UINT height, DWORD left, DWORD right)

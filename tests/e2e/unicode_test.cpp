@@ -21,19 +21,8 @@ namespace
 const char QuietStart[] = "AlwaysConfigureOnLaunch=0\r\nUseNowPlaying=0\r\n";
 const unsigned UnicodePlayer = 0x5666, MetadataPlayer = 0x2900, OldPlayer = 0;
 
-std::wstring Wide(const std::string &text)
-{
-    wchar_t wide[1024] = L"";
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, 1024);
-    return wide;
-}
-
-std::string Utf8(const std::wstring &text)
-{
-    char bytes[4096] = "";
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, bytes, sizeof bytes, NULL, NULL);
-    return bytes;
-}
+using rig::Utf8;
+using rig::Wide;
 
 void WriteWide(const std::wstring &path, const std::string &bytes)
 {

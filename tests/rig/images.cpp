@@ -63,14 +63,12 @@ std::string EncodeImage(ImageFormat format, UINT width, UINT height, const std::
 Pixels DecodeImage(const std::string &path)
 {
     Pixels pixels;
-    wchar_t name[MAX_PATH] = L"";
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, name, MAX_PATH);
     IWICBitmapDecoder *decoder = NULL;
     IWICBitmapFrameDecode *frame = NULL;
     IWICFormatConverter *converter = NULL;
     if (Factory() &&
-        SUCCEEDED(
-            Factory()->CreateDecoderFromFilename(name, NULL, GENERIC_READ, WICDecodeMetadataCacheOnDemand, &decoder)) &&
+        SUCCEEDED(Factory()->CreateDecoderFromFilename(Wide(path).c_str(), NULL, GENERIC_READ,
+                                                       WICDecodeMetadataCacheOnDemand, &decoder)) &&
         SUCCEEDED(decoder->GetFrame(0, &frame)) && SUCCEEDED(Factory()->CreateFormatConverter(&converter)) &&
         SUCCEEDED(converter->Initialize(frame, GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone, NULL, 0,
                                         WICBitmapPaletteTypeCustom)) &&

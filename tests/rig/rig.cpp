@@ -718,6 +718,22 @@ void Tick()
 
 /* ---- files ---- */
 
+std::wstring Wide(const std::string &text)
+{
+    int units = MultiByteToWideChar(CP_ACP, 0, text.data(), (int)text.size(), NULL, 0);
+    std::wstring wide(units, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), (int)text.size(), &wide[0], units);
+    return wide;
+}
+
+std::string Utf8(const std::wstring &text)
+{
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), NULL, 0, NULL, NULL);
+    std::string utf8(bytes, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), &utf8[0], bytes, NULL, NULL);
+    return utf8;
+}
+
 std::string ReadFile(const std::string &path)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,

@@ -205,6 +205,9 @@ void Reset();
 /* ---- files ---- */
 
 std::string ReadFile(const std::string &path); /* whole file; empty when missing */
+/* A text in the system's code page as a wide text, and a wide text in UTF-8 (the bytes a file holds). */
+std::wstring Wide(const std::string &text);
+std::string Utf8(const std::wstring &text);
 void WriteFile(const std::string &path, const std::string &bytes);
 bool FileExists(const std::string &path);
 /* Folder of the running executable, with a trailing backslash. */
